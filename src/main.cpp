@@ -1,0 +1,18 @@
+#include "app/program.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kithtale"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kithtale"));
+    QApplication::setDesktopFileName(QStringLiteral("kithtale"));
+    // The program ends only through its own exits, never because a window was hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    kt::app::Program program;
+    QObject::connect(&program.windows(), &kt::platform::WindowManager::programEnded, &application,
+                     &QApplication::quit, Qt::QueuedConnection);
+    program.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,88 @@
+#include "platform/program_window.h"
+
+#include "platform/artwork.h"
+#include "platform/twips.h"
+#include "platform/window_manager.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+namespace kt::platform {
+
+ProgramWindow::ProgramWindow(const QString& objectName, const QString& caption)
+    : QWidget(nullptr, Qt::Window) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    setWindowIcon(artwork::windowIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+ProgramWindow::~ProgramWindow() = default;
+
+void ProgramWindow::setFixedClientSizeTwips(int width, int height) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setFixedSize(sizeTw(width, height));
+}
+
+void ProgramWindow::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The frame is known only once a window manager has framed a window; until then the
+    // client size stands for the outer size.
+    QMargins frame;
+    if (windowHandle())
+        frame = windowHandle()->frameMargins();
+    const QSize outer = size().grownBy(frame);
+    const QPointF pos = centredPosition(screen->geometry(), outer);
+    // Whole pixels: a half pixel from an odd difference goes towards the top left.
+    move(static_cast<int>(pos.x()), static_cast<int>(pos.y()));
+}
+
+void ProgramWindow::showWindow(const QString& name) { WindowManager::instance().show(name); }
+
+WindowManager& ProgramWindow::windows() { return WindowManager::instance(); }
+
+bool ProgramWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        WindowManager::instance().noteSystemActivation(this);
+    return QWidget::event(event);
+}
+
+void ProgramWindow::setDefaultButton(QPushButton* button) {
+    if (m_defaultButton)
+        m_defaultButton->setDefault(false);
+    m_defaultButton = button;
+    if (button)
+        button->setDefault(true);
+}
+
+void ProgramWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Enter presses the focused button, else the window's default button.
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
+        if (m_defaultButton && m_defaultButton->isEnabled() && m_defaultButton->isVisible()) {
+            m_defaultButton->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ProgramWindow::closeEvent(QCloseEvent* event) {
+    if (WindowManager::instance().ending() || closeRequested())
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace kt::platform

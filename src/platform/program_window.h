@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace kt::platform {
+
+class WindowManager;
+
+// Base of every top-level window of the program. A window is one class with one handler per
+// event it uses: creation (its constructor), activated(), closeRequested() and its controls'
+// signals.
+class ProgramWindow : public QWidget {
+    Q_OBJECT
+public:
+    ProgramWindow(const QString& objectName, const QString& caption);
+    ~ProgramWindow() override;
+
+    // Fixed client area in twips, with a title bar, close and minimise boxes and no maximise box.
+    void setFixedClientSizeTwips(int width, int height);
+    // Centre on the primary screen by the outer size; done once, at creation.
+    void centreOnScreen();
+
+    // Runs each time this window becomes the program's active window.
+    virtual void activated() {}
+
+    // The button that Enter presses when the focus is not on another button.
+    void setDefaultButton(QPushButton* button);
+    QPushButton* defaultButton() const { return m_defaultButton; }
+
+protected:
+    // A close through the title bar, system menu or window manager. Return false to cancel.
+    // An accepted close destroys the window; it is made afresh when next needed.
+    virtual bool closeRequested() { return true; }
+
+    // Navigation helpers: show another program window (not modally, no owner).
+    static void showWindow(const QString& name);
+    static WindowManager& windows();
+
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPushButton* m_defaultButton = nullptr;
+};
+
+} // namespace kt::platform

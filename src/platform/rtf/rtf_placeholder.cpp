@@ -1,0 +1,1 @@
+// The rich-text codec lives here.

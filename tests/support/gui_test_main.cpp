@@ -1,0 +1,26 @@
+// Main for the widget tests: headless by default, so the tests (and gtest's discovery, which
+// runs the binary at build time) work with no display.
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/kithtale-test-runtime";
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner |
+                                                               QFileDevice::WriteOwner |
+                                                               QFileDevice::ExeOwner);
+        setenv("XDG_RUNTIME_DIR", dir.constData(), 1);
+    }
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

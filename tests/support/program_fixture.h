@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/program.h"
+#include "platform/program_window.h"
+#include "support/scripted_dialogs.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kt::test {
+
+// A whole program per test, with the dialog seam scripted.
+class ProgramFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Lets queued activations and events run.
+    static void settle();
+    // Starts the program and presses Enter on the splash: the main menu is then active.
+    void enterMainMenu();
+
+    platform::ProgramWindow* window(const QString& name) const;
+    template <class T = QWidget> T* child(const QString& windowName, const QString& childName) const {
+        auto* w = window(windowName);
+        return w ? w->findChild<T*>(childName) : nullptr;
+    }
+    void click(const QString& windowName, const QString& buttonName);
+    bool isShown(const QString& windowName) const;
+    platform::ProgramWindow* active() const { return program->windows().activeWindow(); }
+    bool ended() const { return program->windows().ending(); }
+
+    ProgramState& state() { return program->state(); }
+
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<app::Program> program;
+};
+
+} // namespace kt::test

@@ -1,0 +1,102 @@
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace kt::test {
+
+using namespace kt::platform;
+
+namespace {
+template <class Q, class T> T take(Q& queue, const QString& what, T cancel) {
+    if (queue.empty()) {
+        ADD_FAILURE() << "unexpected dialog: " << what.toStdString();
+        return cancel;
+    }
+    auto step = std::move(queue.front());
+    queue.pop_front();
+    if (step.during)
+        step.during();
+    return step.answer;
+}
+} // namespace
+
+ScriptedDialogs::ScriptedDialogs() { Dialogs::install(this); }
+
+ScriptedDialogs::~ScriptedDialogs() { Dialogs::install(nullptr); }
+
+void ScriptedDialogs::answerMessage(MsgButton a, During d) { m_messages.push_back({a, std::move(d)}); }
+void ScriptedDialogs::answerInput(std::optional<QString> a, During d) {
+    m_inputs.push_back({std::move(a), std::move(d)});
+}
+void ScriptedDialogs::answerOpen(std::optional<QString> a, During d) {
+    m_opens.push_back({std::move(a), std::move(d)});
+}
+void ScriptedDialogs::answerSave(std::optional<QString> a, During d) {
+    m_saves.push_back({std::move(a), std::move(d)});
+}
+void ScriptedDialogs::answerFont(std::optional<FontChoice> a, During d) {
+    m_fonts.push_back({std::move(a), std::move(d)});
+}
+void ScriptedDialogs::answerColor(std::optional<QColor> a, During d) {
+    m_colors.push_back({a, std::move(d)});
+}
+void ScriptedDialogs::answerPrinter(bool a, During d) { m_printers.push_back({a, std::move(d)}); }
+
+bool ScriptedDialogs::allAnswersUsed() const {
+    return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_saves.empty() &&
+           m_fonts.empty() && m_colors.empty() && m_printers.empty();
+}
+
+MsgButton ScriptedDialogs::message(const MessageRequest& r) {
+    messages.push_back(r);
+    log << QStringLiteral("message:") + r.title;
+    const MsgButton cancel = r.buttons.testFlag(MsgButton::Cancel) ? MsgButton::Cancel
+                             : r.buttons.testFlag(MsgButton::No)   ? MsgButton::No
+                                                                   : MsgButton::Ok;
+    return take(m_messages, QStringLiteral("message \"") + r.text + QLatin1Char('"'), cancel);
+}
+
+std::optional<QString> ScriptedDialogs::input(const InputRequest& r) {
+    inputs.push_back(r);
+    log << QStringLiteral("input:") + r.title;
+    return take(m_inputs, QStringLiteral("input box ") + r.prompt, std::optional<QString>());
+}
+
+std::optional<QString> ScriptedDialogs::openFile(const FileRequest& r) {
+    opens.push_back(r);
+    log << QStringLiteral("open");
+    return take(m_opens, QStringLiteral("open dialog"), std::optional<QString>());
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& r) {
+    saves.push_back(r);
+    log << QStringLiteral("save");
+    return take(m_saves, QStringLiteral("save dialog"), std::optional<QString>());
+}
+
+std::optional<FontChoice> ScriptedDialogs::font(const FontRequest& r) {
+    fonts.push_back(r);
+    log << QStringLiteral("font");
+    return take(m_fonts, QStringLiteral("font dialog"), std::optional<FontChoice>());
+}
+
+std::optional<QColor> ScriptedDialogs::color(const QColor& initial) {
+    colors.push_back(initial);
+    log << QStringLiteral("color");
+    return take(m_colors, QStringLiteral("colour dialog"), std::optional<QColor>());
+}
+
+bool ScriptedDialogs::printer(QPrinter&) {
+    ++printerRequests;
+    log << QStringLiteral("printer");
+    return take(m_printers, QStringLiteral("printer dialog"), false);
+}
+
+MessageRequest confirmExitRequest() {
+    return {QStringLiteral("Are you sure you want to exit?  Any information not saved TO A FILE "
+                           "will be lost."),
+            QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Yes | MsgButton::No,
+            MsgButton::No};
+}
+
+} // namespace kt::test
