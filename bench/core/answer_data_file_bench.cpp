@@ -87,7 +87,7 @@ void sizes(benchmark::internal::Benchmark* b) {
     for (int cp1252 : {1, 0})
         for (int kb : {10, 100, 1000})
             b->Args({kb, cp1252});
-    b->ArgNames({"KB", "cp1252"})->Unit(benchmark::kMillisecond);
+    b->ArgNames({"KB", "cp1252"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 BENCHMARK(BM_EncodeRecord)->Apply(sizes);
 BENCHMARK(BM_DecodeRecord)->Apply(sizes);

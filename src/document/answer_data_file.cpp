@@ -106,63 +106,94 @@ std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& i) {
     return cp;
 }
 
-bool isAscii(std::string_view s) {
-    unsigned char any = 0;
-    for (char c : s)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
+// The length of the run of ASCII bytes at the start of s.
+std::size_t asciiRun(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
 }
 
-// True when every character of the (UTF-8) text has a Windows-1252 byte. A text that is not
-// well-formed UTF-8 does not fit: it is kept byte for byte in a UTF-8 file instead.
-bool fitsCp1252(std::string_view utf8) {
-    if (isAscii(utf8))
-        return true;
-    for (std::size_t i = 0; i < utf8.size();) {
+// Appends the (UTF-8) text in Windows-1252. False, with out partly written, at the first
+// character the code page cannot hold; a text that is not well-formed UTF-8 does not fit either,
+// and is then kept byte for byte in a UTF-8 file instead.
+bool appendAsCp1252(std::string& out, std::string_view utf8) {
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const std::size_t run = asciiRun(utf8.substr(i));
+        out.append(utf8.data() + i, run);
+        i += run;
+        if (i == utf8.size())
+            break;
+        // Latin-1 letters are the common case: two bytes, C2 or C3 first.
+        const auto b0 = static_cast<unsigned char>(utf8[i]);
+        if ((b0 == 0xC2 || b0 == 0xC3) && i + 1 < utf8.size() &&
+            (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            const unsigned cp =
+                ((b0 & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            if (cp >= 0xA0) {
+                out += static_cast<char>(cp);
+                i += 2;
+                continue;
+            }
+        }
         const auto cp = nextUtf8(utf8, i);
-        if (!cp || !unicodeToCp1252(*cp))
+        if (!cp)
             return false;
+        const auto b = unicodeToCp1252(*cp);
+        if (!b)
+            return false;
+        out += static_cast<char>(*b);
     }
     return true;
 }
 
-// Only for texts that fitsCp1252 accepted.
-void appendAsCp1252(std::string& out, std::string_view utf8) {
-    if (isAscii(utf8)) {
-        out += utf8;
-        return;
-    }
-    for (std::size_t i = 0; i < utf8.size();)
-        out += static_cast<char>(*unicodeToCp1252(*nextUtf8(utf8, i)));
-}
-
 void appendCp1252AsUtf8(std::string& out, std::string_view bytes) {
-    if (isAscii(bytes)) {
-        out += bytes;
-        return;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t run = asciiRun(bytes.substr(i));
+        out.append(bytes.data() + i, run);
+        i += run;
+        if (i < bytes.size())
+            appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(bytes[i++])));
     }
-    for (char c : bytes)
-        appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(c)));
 }
 
 // ---- The record ---------------------------------------------------------------------------
 
-// A quoted field: the text with each double quote doubled.
-void appendQuoted(std::string& out, std::string_view text, bool cp1252) {
+// A quoted field: the text with each double quote doubled. False when a Windows-1252 field
+// meets a character the code page cannot hold.
+bool appendQuoted(std::string& out, std::string_view text, bool cp1252) {
     out += '"';
     for (;;) {
         const auto q = text.find('"');
         const std::string_view part = text.substr(0, q);
-        if (cp1252)
-            appendAsCp1252(out, part);
-        else
+        if (!cp1252)
             out += part;
+        else if (!appendAsCp1252(out, part))
+            return false;
         if (q == std::string_view::npos)
             break;
         out += "\"\"";
         text.remove_prefix(q + 1);
     }
     out += '"';
+    return true;
+}
+
+// The 77 fields, a comma between them, CR LF after the last.
+bool appendRecord(std::string& out, const AnswerStore& answers, bool cp1252) {
+    bool first = true;
+    for (const auto& e : QuestionCatalog::instance().all()) {
+        if (!first)
+            out += ',';
+        first = false;
+        if (const auto& v = answers.valueOf(e))
+            if (!appendQuoted(out, *v, cp1252))
+                return false;
+    }
+    out += "\r\n";
+    return true;
 }
 
 bool isLineEnd(char c) {
@@ -289,30 +320,20 @@ bool DataFilePathFor(const std::string& documentPath, std::string* dataPath, std
 // ---- Encoding and decoding ----------------------------------------------------------------
 
 std::string EncodeAnswerRecord(const AnswerStore& answers) {
-    const auto entries = QuestionCatalog::instance().all();
-    bool cp1252 = true;
-    std::size_t size = kBom.size() + entries.size() + 2;
-    for (const auto& e : entries) {
-        if (const auto& v = answers.valueOf(e)) {
-            size += v->size() + 2;
-            if (cp1252 && !fitsCp1252(*v))
-                cp1252 = false;
-        }
-    }
-
-    std::string out;
-    out.reserve(size + size / 64);
-    if (!cp1252)
-        out += kBom;
-    bool first = true;
-    for (const auto& e : entries) {
-        if (!first)
-            out += ',';
-        first = false;
+    std::size_t size = kBom.size() + kQuestionCount + 2;
+    for (const auto& e : QuestionCatalog::instance().all())
         if (const auto& v = answers.valueOf(e))
-            appendQuoted(out, *v, cp1252);
-    }
-    out += "\r\n";
+            size += v->size() + 2;
+    std::string out;
+    out.reserve(size + size / 64); // room for a few doubled quotes
+
+    // Windows-1252 as the old files, unless some answer needs more: then the whole file is
+    // UTF-8 behind the byte-order mark.
+    if (appendRecord(out, answers, true))
+        return out;
+    out.clear();
+    out += kBom;
+    appendRecord(out, answers, false);
     return out;
 }
 
@@ -425,7 +446,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         char suffix[24];
         std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
                       static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-        temp = folder / ("." + target.filename().string() + suffix);
+        std::string name = ".";
+        name += target.filename().string();
+        name += suffix;
+        temp = folder / name;
         file = std::fopen(temp.c_str(), "wbx"); // never an existing file
         err = errno;
         if (!file && err != EEXIST)
