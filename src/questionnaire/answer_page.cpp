@@ -165,6 +165,10 @@ AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : QPlainTextEdi
     setTabChangesFocus(true);
     setBackgroundVisible(false);
     document()->setDocumentMargin(5);
+    // A plain frame that turns navy and thicker while the box has the focus, so the box being
+    // typed into is plain to see.
+    setStyleSheet(QStringLiteral("QPlainTextEdit { border: 2px solid rgb(160, 160, 160); }"
+                                 "QPlainTextEdit:focus { border: 2px solid rgb(0, 0, 128); }"));
 }
 
 void AnswerBox::setAnswer(const std::string& stored) {
