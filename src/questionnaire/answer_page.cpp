@@ -9,9 +9,11 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
 #include <stdexcept>
@@ -192,6 +194,17 @@ std::string AnswerBox::answer() const {
             out += c;
     }
     return out.toStdString();
+}
+
+bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText() || source->hasHtml();
+}
+
+void AnswerBox::insertFromMimeData(const QMimeData* source) {
+    if (source->hasText())
+        QPlainTextEdit::insertFromMimeData(source);
+    else if (source->hasHtml())
+        insertPlainText(QTextDocumentFragment::fromHtml(source->html()).toPlainText());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -53,6 +53,11 @@ public:
 
     void setAnswer(const std::string& stored);
     std::string answer() const;
+
+protected:
+    // Pasted or dropped rich text arrives as its plain text, also when it comes without one.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 };
 
 // One answer page: a label and a box per question, Save and Return.

@@ -509,9 +509,21 @@ TEST_F(AnswerPageTest, PastingRichTextArrivesAsPlainText) {
     if (!QGuiApplication::clipboard()->mimeData()->hasText())
         GTEST_SKIP() << "no clipboard under this platform plugin";
     b->paste();
+    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("Y"));
     click(p, QStringLiteral("cmdSave"));
     EXPECT_EQ(state().answers.text({SectionId::Travel, "Future"}), "Rome and Paris\r\nsoon");
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("N"));
+
+    // Rich text that comes without a plain version still arrives, as plain text.
+    auto* htmlOnly = new QMimeData;
+    htmlOnly->setHtml(QStringLiteral("<ul><li><b>Lisbon</b></li></ul>"));
+    QGuiApplication::clipboard()->setMimeData(htmlOnly);
+    AnswerBox* other = box(p, "Free");
+    EXPECT_TRUE(other->canPaste());
+    other->paste();
+    click(p, QStringLiteral("cmdSave"));
+    const std::string pasted = state().answers.text({SectionId::Travel, "Free"});
+    EXPECT_NE(pasted.find("Lisbon"), std::string::npos) << pasted;
+    EXPECT_EQ(pasted.find('<'), std::string::npos) << pasted;
 }
 
 } // namespace
