@@ -125,13 +125,14 @@ QString qs(std::string_view s) {
 // screen with its frame.
 namespace metric {
 constexpr int kMargin = 14;
-constexpr int kGutter = 14;       // between the columns, and above the strip or the buttons
-constexpr int kPad = 10;          // inside a group box
-constexpr int kTopPad = 8;        // inside a group box, above its first label
-constexpr int kLabelGap = 4;      // between a label and its box
-constexpr int kQuestionGap = 14;  // between the two questions of a column
-constexpr int kColumnWidth = 452; // outer width of a column's group box
-constexpr int kBoxHeight = 165;   // a box in a two-question column
+constexpr int kGutter = 14;         // between the columns, and above the strip or the buttons
+constexpr int kPad = 10;            // inside a group box
+constexpr int kTopPad = 8;          // inside a group box, above its first label
+constexpr int kLabelGap = 4;        // between a label and its box
+constexpr int kQuestionGap = 14;    // between the two questions of a column
+constexpr int kColumnWidth = 452;   // outer width of a column's group box
+constexpr int kBoxHeight = 165;     // a box in a two-question column, over a strip
+constexpr int kTallBoxHeight = 220; // the same on a page without a strip
 constexpr int kStripBoxHeight = 125;
 constexpr int kMinBoxHeight = 80;
 constexpr int kButtonWidth = 110;
@@ -325,7 +326,7 @@ void AnswerPage::layOut() {
     const int stripLabel = labelHeight(strip, stripWidth - 2 * kPad);
 
     // Boxes as generous as the screen allows.
-    int boxHeight = kBoxHeight;
+    int boxHeight = strip ? kBoxHeight : kTallBoxHeight;
     int stripBoxHeight = kStripBoxHeight;
     int columnHeight = 0, clientHeight = 0;
     for (;;) {
