@@ -9,8 +9,7 @@
 
 namespace kt::rtf::detail {
 
-DocumentBuilder::DocumentBuilder(QTextDocument& document)
-    : document_(document), cursor_(&document) {}
+DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {}
 
 void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
@@ -99,7 +98,8 @@ void DocumentBuilder::closeTable() {
         for (size_t r = 0; r < merges_.size(); ++r) {
             const auto& marks = merges_[r];
             for (size_t i = 0; i < marks.size(); ++i) {
-                const auto [cell, flags] = marks[i];
+                const int cell = marks[i].first;
+                const int flags = marks[i].second;
                 if (flags & MergeFirst) {
                     int span = 1;
                     for (size_t j = i + 1; j < marks.size() && (marks[j].second & MergeNext) &&

@@ -57,7 +57,6 @@ private:
     void merge(int row, int column, int rows, int columns);
     void applyParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat);
 
-    QTextDocument& document_;
     QTextCursor cursor_;
     QString run_;
     QTextCharFormat runFormat_;

@@ -902,6 +902,8 @@ void Reader::flushPending() {
     QString text;
     decoder_.decode(currentCodePage(), pending_, text);
     pending_.clear();
+    // NUL is never text, however it was written.
+    text.remove(QChar(0));
     emitText(text);
 }
 
@@ -927,6 +929,8 @@ void Reader::unicode(int value) {
         value += 65536;
     if (value < 0 || value > 0xFFFF)
         value = 0xFFFD;
+    if (value == 0)
+        return;
     const auto c = static_cast<char16_t>(value);
     if (st_.dest == Dest::FontTable) {
         entryName_ += QString::fromLatin1(entryBytes_);

@@ -345,14 +345,18 @@ void Writer::image(const QTextImageFormat& format) {
         if (data.startsWith("\xFF\xD8\xFF")) {
             jpeg = true;
         } else if (!data.startsWith("\x89PNG\r\n\x1A\n")) {
-            // Some other format the toolkit can read: keep the picture as PNG.
+            // Some other format the toolkit can read becomes PNG; bytes nobody can read are
+            // kept as they are, so a picture is never silently lost on save.
             QImage decoded;
             decoded.loadFromData(data);
-            data.clear();
             if (!decoded.isNull()) {
-                QBuffer buffer(&data);
+                QByteArray png;
+                QBuffer buffer(&png);
                 buffer.open(QIODevice::WriteOnly);
-                decoded.save(&buffer, "PNG");
+                if (decoded.save(&buffer, "PNG"))
+                    data = png;
+            } else {
+                jpeg = format.name().endsWith(QLatin1String(".jpg"));
             }
         }
         QBuffer buffer(&data);
