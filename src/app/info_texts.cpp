@@ -68,19 +68,23 @@ QString distribution() {
     return QString::fromUtf8("Kithtale is copyright \u00a9 2000 by ") + authorName() +
            QStringLiteral(" and ") + makerName() + QStringLiteral(".  All rights reserved.") +
            kBlankLine +
-           QStringLiteral("You are welcome to pass this program on freely: give a copy to a "
-                          "friend, or place it on a bulletin board, an online service or any "
-                          "file-transfer site, as long as you ask no money for it beyond a small "
-                          "charge for the disk, the postage or the download.") +
+           QStringLiteral("You are welcome to pass this program on to others freely: give a copy "
+                          "to a friend or to a member of your family, or place it on a bulletin "
+                          "board, an online service or any file-transfer site, as long as you ask "
+                          "no money for it beyond a small charge to cover the disk, the postage "
+                          "or the download.") +
            kBlankLine +
            QStringLiteral("You may not sell this program, or bundle it with any other product, "
-                          "without the written permission of ") +
+                          "whether that product is sold or given away, without the written "
+                          "permission of ") +
            authorName() +
            QStringLiteral(".  A free copy of any product so permitted must be sent to ") +
            authorName() + QStringLiteral(".") + kBlankLine +
            QStringLiteral("Only the parts of the program that concern creating your own "
-                          "information may be altered, and altered versions may not be "
-                          "distributed.  Please contact ") +
+                          "information, such as your answers and the life story made from them, "
+                          "may be altered, and altered versions of the program may not be "
+                          "distributed.  If you have any question about passing this program "
+                          "on, please contact ") +
            authorName() + QStringLiteral(" by email at");
 }
 
@@ -89,21 +93,28 @@ QString distributionContact() {
 }
 
 QString warranty1() {
-    return QStringLiteral("Kithtale is supplied as is, without any warranty.  ") + authorName() +
-           QStringLiteral(" and ") + makerName() +
-           QStringLiteral(" disclaim all warranties, expressed or implied, including without "
-                          "limitation the warranties of merchantability and of fitness for a "
-                          "particular purpose.  Neither of them will be liable for any special, "
-                          "incidental, consequential, indirect or similar damages arising from "
-                          "loss of data or from any other cause, nor for any claim made by a "
-                          "third party.  In no case will their liability");
+    return QStringLiteral("Kithtale is supplied as is, without a warranty of any kind.  ") +
+           authorName() + QStringLiteral(" and ") + makerName() +
+           QStringLiteral(" disclaim all warranties relating to this program, whether expressed "
+                          "or implied, including without limitation any implied warranties of "
+                          "merchantability and of fitness for a particular purpose.  Neither of "
+                          "them will be liable for any special, incidental, consequential, "
+                          "indirect or similar damages arising from the loss of data or from any "
+                          "other cause, even if they have been told that such damages might "
+                          "occur, nor for any claim made against you by a third party.  In no "
+                          "case will the liability of ") +
+           authorName() + QStringLiteral(" or of ") + makerName() +
+           QStringLiteral(" for any damages");
 }
 
 QString warranty2() {
-    return QStringLiteral("exceed the price paid for the license to use this program.  You bear "
-                          "all risk as to the quality and performance of this software.  It was "
-                          "written with care, but it is not warranted to be free of errors.  You "
-                          "may not reverse engineer, modify or translate it, in");
+    return QStringLiteral("ever exceed the price paid for the license to use this program, "
+                          "whatever the form of the claim.  You, the person using this program, "
+                          "bear all risk as to its quality and performance, and you alone decide "
+                          "whether it suits your needs.  The program was "
+                          "written with great care, but it is not warranted to be free of "
+                          "errors.  You may not reverse engineer, decompile, modify or translate "
+                          "this program or any part of it, in");
 }
 
 QString warranty3() {
@@ -111,18 +122,27 @@ QString warranty3() {
 }
 
 QString shareware1() {
-    return QStringLiteral("Shareware lets you try a program before you buy it.  If you find the "
-                          "program useful and keep using it after the trial, you are asked to "
-                          "pay for it.  The terms differ from one program to the next, so read "
-                          "each program's own notes: paying usually brings you the right to go "
-                          "on using the program, and often news of later versions and help from "
-                          "its author.") +
+    return QStringLiteral("Shareware is a way of selling software that lets you try a program "
+                          "before you buy it.  If you find the program useful and keep using it "
+                          "after a fair trial, you are asked to pay for it.  The terms differ "
+                          "from one program to the next, so read each program's own notes: some "
+                          "authors ask only a small fee, others a registration.  Paying usually "
+                          "brings you the right to go on using the program, and often news of "
+                          "later versions, printed instructions and help from its author.  Above "
+                          "all, it lets the "
+                          "author go on writing and improving programs like this one.  Many "
+                          "shareware authors work on their own, and the fees they receive are "
+                          "what keeps their programs alive.") +
            kBlankLine +
            QStringLiteral("The law protects shareware just as much as it protects software sold "
-                          "in shops, and its author keeps every right to it.  The difference lies "
-                          "only in how it is passed around: a shareware author gives everyone "
-                          "the right to copy the program and hand it on, sometimes with "
-                          "restrictions.  Some authors, for example, require written permission");
+                          "in shops, and its author keeps every right to it but those given away "
+                          "in its notes.  Shareware is not free software, and it is often just "
+                          "as good as any other; the difference lies only in how it is passed "
+                          "around.  A shareware author gives everyone the right to copy the "
+                          "program and hand it on, to anyone or to a named group, sometimes with "
+                          "restrictions.  Everyone who receives a copy has the same right to try "
+                          "the program before paying for it.  Some authors, for example, require "
+                          "written permission");
 }
 
 QString shareware2() {

@@ -9,8 +9,11 @@
 #include "platform/window_manager.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 
 #include <cmath>
 #include <stdexcept>
@@ -108,6 +111,42 @@ double luminance(const QColor& c) {
 
 constexpr double kReadableContrast = 4.5;
 
+// The dialog font of some desktops is wider than the one the buttons were sized for. A caption
+// that would be cut off is set in Arial at the same size, which fits the designed widths.
+void fitCaption(QPushButton& button) {
+    // The label is drawn inside the button's frame and is clipped there.
+    const int margins =
+        2 * button.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+    const auto needed = [&](const QFont& font) {
+        return QFontMetrics(font).horizontalAdvance(
+                   QString(button.text()).remove(QLatin1Char('&'))) +
+               margins;
+    };
+    if (needed(button.font()) > button.width())
+        button.setFont(look::arial(button.font().pointSizeF(), false));
+}
+
+// Raises a window once, when another one next becomes active.
+class RaiseWhenActivated : public QObject {
+public:
+    RaiseWhenActivated(QWidget& watched, QWidget& toRaise) : QObject(&watched), m_raise(&toRaise) {
+        watched.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            if (m_raise && m_raise->isVisible())
+                m_raise->raise();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_raise;
+};
+
 } // namespace
 
 double contrastRatio(const QColor& a, const QColor& b) {
@@ -180,6 +219,7 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
     auto* close = addButton(this, QString::fromLatin1(spec.closeName),
                             QString::fromLatin1(spec.closeCaption), spec.closeX, spec.closeY,
                             spec.closeW, spec.closeH, QString::fromLatin1(spec.closeToolTip));
+    fitCaption(*close);
     connect(close, &QPushButton::clicked, this, [this] { closeClicked(); });
     close->setFocus();
 
@@ -246,10 +286,15 @@ AboutWindow::AboutWindow() : InfoWindow(infoWindowSpec("frmInfo")) {
 
 void AboutWindow::closeClicked() {
     InfoWindow::closeClicked();
-    // The version window opened from here stays in front of the main menu until its own Close.
-    if (ProgramWindow* version = windows().find(QStringLiteral("frmVersionHx"));
-        version && version->isVisible())
-        version->raise();
+    // The version window opened from here stays in front of the main menu that comes back. A
+    // window manager raises the menu when it activates it, which happens after this handler;
+    // so the version window is raised again once the menu has become active.
+    ProgramWindow* version = windows().find(QStringLiteral("frmVersionHx"));
+    ProgramWindow* menu = windows().find(QStringLiteral("frmMain"));
+    if (!version || !version->isVisible() || !menu)
+        return;
+    version->raise();
+    new RaiseWhenActivated(*menu, *version);
 }
 
 } // namespace kt::app

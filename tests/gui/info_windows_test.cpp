@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 
 using namespace kt;
@@ -300,6 +301,10 @@ TEST_F(InfoWindows, CaptionsSizesAndCloseButtons) {
         EXPECT_EQ(b->toolTip(), S(r.tip));
         EXPECT_EQ(b->shortcut(), r.key);
         EXPECT_DOUBLE_EQ(b->font().pointSizeF(), 8.25);
+        const int margin = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        EXPECT_LE(QFontMetrics(b->font()).horizontalAdvance(b->text().remove(QLatin1Char('&'))),
+                  b->width() - 2 * margin)
+            << "the caption is cut off";
         EXPECT_EQ(w.focusWidget(), b) << "the button has the focus";
     }
 }
@@ -429,13 +434,29 @@ TEST_F(InfoWindows, EveryTextFitsItsLabel) {
     }
 }
 
+TEST_F(InfoWindows, TextsContinuedInTheNextLabelFillTheirOwn) {
+    // A sentence that runs on into the next label reads on only if no empty line comes between.
+    const std::pair<const char*, const char*> continued[] = {{"frmDistribution", "Label1"},
+                                                             {"frmWarranty", "Label1"},
+                                                             {"frmWarranty", "Label2"},
+                                                             {"frmShare", "Label1"}};
+    for (const auto& [n, labelName] : continued) {
+        auto* l = program->windows().get(S(n)).findChild<QLabel*>(S(labelName));
+        ASSERT_NE(l, nullptr);
+        const int unused = l->height() - l->heightForWidth(l->width());
+        EXPECT_LT(unused, QFontMetrics(l->font()).lineSpacing())
+            << n << "." << labelName << ": " << unused << " px left empty of " << l->height();
+        EXPECT_GE(unused, 0) << n << "." << labelName;
+    }
+}
+
 TEST_F(InfoWindows, TextColoursReadOnTheirGrounds) {
     for (const char* n : {"frmInstruc", "frmInfo", "frmDistribution", "frmWarranty", "frmShare",
                           "frmVersionHx", "frmCredits2"}) {
         auto& w = program->windows().get(S(n));
         const QColor ground = w.palette().color(QPalette::Window);
         for (auto* l : w.findChildren<QLabel*>()) {
-            if (l->text().isEmpty() && l->pixmap().isNull() && !l->autoFillBackground())
+            if (!l->pixmap().isNull())
                 continue;
             const QColor behind =
                 l->autoFillBackground() ? l->palette().color(QPalette::Window) : ground;

@@ -4,9 +4,11 @@
 #include "platform/twips.h"
 #include "support/program_fixture.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cmath>
 
@@ -83,6 +85,10 @@ TEST_F(CreditsShape, FramelessToolWindowOfTheDesignedSize) {
     EXPECT_EQ(w.windowType(), Qt::Tool) << "kept out of the taskbar";
     EXPECT_EQ(w.palette().color(QPalette::Window), QColor(0, 0, 128));
     EXPECT_TRUE(w.autoFillBackground());
+    // What the user sees is the star, so the star's centre is the screen's.
+    const QPointF screenCentre = QRectF(QGuiApplication::primaryScreen()->geometry()).center();
+    EXPECT_NEAR(w.x() + 200, screenCentre.x(), 1.0);
+    EXPECT_NEAR(w.y() + 150, screenCentre.y(), 1.0);
 }
 
 TEST_F(CreditsShape, CloseAndDedicationLieInsideTheStar) {
