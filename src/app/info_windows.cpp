@@ -111,21 +111,6 @@ double luminance(const QColor& c) {
 
 constexpr double kReadableContrast = 4.5;
 
-// The dialog font of some desktops is wider than the one the buttons were sized for. A caption
-// that would be cut off is set in Arial at the same size, which fits the designed widths.
-void fitCaption(QPushButton& button) {
-    // The label is drawn inside the button's frame and is clipped there.
-    const int margins =
-        2 * button.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
-    const auto needed = [&](const QFont& font) {
-        return QFontMetrics(font).horizontalAdvance(
-                   QString(button.text()).remove(QLatin1Char('&'))) +
-               margins;
-    };
-    if (needed(button.font()) > button.width())
-        button.setFont(look::arial(button.font().pointSizeF(), false));
-}
-
 // Raises a window once, when another one next becomes active.
 class RaiseWhenActivated : public QObject {
 public:
@@ -219,7 +204,6 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
     auto* close = addButton(this, QString::fromLatin1(spec.closeName),
                             QString::fromLatin1(spec.closeCaption), spec.closeX, spec.closeY,
                             spec.closeW, spec.closeH, QString::fromLatin1(spec.closeToolTip));
-    fitCaption(*close);
     connect(close, &QPushButton::clicked, this, [this] { closeClicked(); });
     close->setFocus();
 
