@@ -6,7 +6,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -218,8 +217,8 @@ public:
             if (!readQuoted(text))
                 return false;
             field = std::move(text);
-            skipToDelimiter(); // the old reader ignored anything between a closing quote and the
-                               // comma
+            // As the old reader did, anything between the closing quote and the comma is skipped.
+            skipToDelimiter();
         } else {
             // Lenient: an unquoted text runs to the next comma or line end.
             const std::size_t from = m_i;
