@@ -5,7 +5,6 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kithtale"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kithtale"));
     QApplication::setDesktopFileName(QStringLiteral("kithtale"));
     // The program ends only through its own exits, never because a window was hidden.
     QApplication::setQuitOnLastWindowClosed(false);

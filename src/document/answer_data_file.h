@@ -1,14 +1,53 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kt {
 
 class AnswerStore;
 
+// The answer data file: the 77 slots as one record of comma-separated fields in sequence order,
+// ending in CR LF. A text is written between double quotes (a quote inside it doubled), an unset
+// slot as an empty field. The file is Windows-1252 when every answer fits that code page, and
+// UTF-8 behind a byte-order mark when one does not; files the old program wrote never start
+// with the mark, so both load.
+
+// Files larger than this are refused unread: no one types a quarter of a gigabyte.
+inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
+
+// The data file that belongs to a document: same folder and name, the file name's extension
+// (not a folder's) replaced by "dat", ".dat" appended to a name without a dot. False, with the
+// reason in *error, when the document itself ends in ".dat" (in any case): its data file would
+// replace it.
+bool DataFilePathFor(const std::string& documentPath, std::string* dataPath,
+                     std::string* error = nullptr);
+
+// The record's bytes, exactly as written to the file.
+std::string EncodeAnswerRecord(const AnswerStore& answers);
+
+// Reads the first record of a data file's bytes. All or nothing: on failure (fewer than 77
+// fields, an unclosed quote, an empty file) the store is left exactly as it was.
+bool DecodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error = nullptr);
+
+// Reads the file at path (whatever its extension) into the store, all or nothing.
+bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* error = nullptr);
+
+// Writes the record to path, replacing any file of that name atomically.
+bool WriteDataFile(const std::string& path, const AnswerStore& answers,
+                   std::string* error = nullptr);
+
 // Writes the answer data file that belongs to the document at documentPath (same folder and
-// name, extension "dat"). False with the reason in *error when it could not be written.
+// name, extension "dat"). False with the reason in *error when it could not be written; an
+// earlier data file of that name is then left whole.
 bool SaveDataFile(const std::string& documentPath, const AnswerStore& answers,
                   std::string* error = nullptr);
+
+// Replaces the file at path by bytes: writes a temporary file beside it, flushes and closes it,
+// then renames it over the target, so a failure or a crash never leaves a torn file where a
+// good one stood. The temporary file is removed on failure.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* error = nullptr);
 
 } // namespace kt
