@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/text_editor_window.h"
-#include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/rich_text_edit.h"
 #include "platform/window_manager.h"
@@ -17,37 +16,10 @@
 
 namespace kt::test {
 
-// Until the program has its own save note, tests bring one that keeps the note's contract:
-// "N" whenever it becomes active, "Y" on OK, then the editor is shown and the note hidden.
-class StandInNote : public platform::ProgramWindow {
-public:
-    explicit StandInNote(ProgramState& state)
-        : ProgramWindow(QStringLiteral("frmNote"), QStringLiteral("Kithtale")), m_state(state) {
-        setFixedClientSizeTwips(5790, 4080);
-        auto* ok = platform::addButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"), 2280,
-                                       3480, 1335, 495);
-        connect(ok, &QPushButton::clicked, this, [this] {
-            m_state.noteAccepted = "Y";
-            showWindow(QStringLiteral("frmTxtEditor"));
-            hide();
-        });
-        centreOnScreen();
-    }
-    void activated() override { m_state.noteAccepted = "N"; }
-
-private:
-    ProgramState& m_state;
-};
-
 class EditorFixture : public ProgramFixture {
 protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        if (!program->windows().isRegistered(QStringLiteral("frmNote"))) {
-            ProgramState& s = program->state();
-            program->windows().registerWindow(QStringLiteral("frmNote"),
-                                              [&s] { return new StandInNote(s); });
-        }
         ASSERT_TRUE(dir.isValid());
     }
 

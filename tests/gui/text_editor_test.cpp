@@ -633,10 +633,6 @@ protected:
         pdf = pdfDialogs.get();
         dialogs = std::move(pdfDialogs);
         program = std::make_unique<app::Program>();
-        ProgramState& s = program->state();
-        if (!program->windows().isRegistered(QStringLiteral("frmNote")))
-            program->windows().registerWindow(QStringLiteral("frmNote"),
-                                              [&s] { return new kt::test::StandInNote(s); });
     }
     PdfDialogs* pdf = nullptr;
 };
