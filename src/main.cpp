@@ -5,6 +5,8 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kithtale"));
+    // No display name: the toolkit would append it to every caption ("Kithtale - First Car
+    // - Kithtale"), and the captions are to read exactly as given.
     QApplication::setDesktopFileName(QStringLiteral("kithtale"));
     // The program ends only through its own exits, never because a window was hidden.
     QApplication::setQuitOnLastWindowClosed(false);

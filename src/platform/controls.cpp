@@ -16,6 +16,16 @@ ClickLabel::ClickLabel(QWidget* parent, const QString& objectName, const QString
     setCursor(Qt::PointingHandCursor);
 }
 
+bool ClickLabel::event(QEvent* event) {
+    // The access key only moves the focus to the buddy; QLabel would also click a button buddy.
+    if (event->type() == QEvent::Shortcut && buddy()) {
+        if (buddy()->focusPolicy() != Qt::NoFocus)
+            buddy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+    return QLabel::event(event);
+}
+
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))

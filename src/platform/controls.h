@@ -15,6 +15,7 @@ Q_SIGNALS:
     void clicked();
 
 protected:
+    bool event(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 

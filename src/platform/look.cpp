@@ -1,6 +1,5 @@
 #include "platform/look.h"
 
-#include <QApplication>
 
 namespace kt::platform::look {
 
@@ -14,10 +13,8 @@ QFont arial(double pointSize, bool bold) {
 
 QFont labelFont() { return arial(9.75, true); }
 
-QFont dialogFont() {
-    QFont f = QApplication::font();
-    f.setPointSizeF(8.25);
-    return f;
-}
+// Arial rather than the desktop's own dialog font: some desktops' are wider than the one the
+// buttons were sized for, and captions would be cut off.
+QFont dialogFont() { return arial(8.25, false); }
 
 } // namespace kt::platform::look

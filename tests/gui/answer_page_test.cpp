@@ -1,4 +1,5 @@
 // The answer pages: binding, layout, the modified flag, Save, Return and the answer boxes.
+#include "document/answer_data_file.h"
 #include "platform/look.h"
 #include "questionnaire/program_state.h"
 #include "questionnaire_fixture.h"
@@ -363,6 +364,17 @@ TEST_F(AnswerPageTest, SaveWithNoEditsSetsUnsetSlotsToEmpty) {
     }
     // Other pages' slots are untouched.
     EXPECT_FALSE(state().answers.value({SectionId::Volunteering, "Volun"}).has_value());
+    // Only the data file tells set-but-empty from unset: fields 19 to 23 are now "".
+    const std::string record = EncodeAnswerRecord(state().answers);
+    EXPECT_NE(record, EncodeAnswerRecord(AnswerStore{}));
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = record.find(',', start)) != std::string::npos;
+         start = comma + 1)
+        fields.push_back(record.substr(start, comma - start));
+    ASSERT_GE(fields.size(), 23u);
+    for (std::size_t f = 18; f < 23; ++f)
+        EXPECT_EQ(fields[f], "\"\"") << "field " << f + 1;
     click(p, QStringLiteral("cmdReturn"));
     EXPECT_TRUE(dialogs->messages.empty()) << "after Save, Return asks nothing";
 }

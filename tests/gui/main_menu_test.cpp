@@ -228,6 +228,14 @@ TEST_F(MainMenuTest, AccessKeyOfALabelFocusesItsBullet) {
     if (QApplication::focusWidget() == nullptr)
         GTEST_SKIP() << "no keyboard focus under this platform plugin";
     EXPECT_EQ(QApplication::focusWidget(), child(QStringLiteral("frmMain"), QStringLiteral("cmdWarranty")));
+    // Only the focus moves: the entry opens when the user presses its bullet.
+    QTest::qWait(300);
+    settle();
+    EXPECT_TRUE(isShown(QStringLiteral("frmMain")));
+    EXPECT_FALSE(isShown(QStringLiteral("frmWarranty")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    settle();
+    EXPECT_TRUE(isShown(QStringLiteral("frmWarranty")));
 }
 
 } // namespace

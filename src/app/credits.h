@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/program_window.h"
+
+#include <QPoint>
+#include <QVector>
+
+namespace kt::app {
+
+// The star outline as window pixel coordinates.
+QVector<QPoint> starPolygon();
+
+// frmCredits2: a frameless navy window cut to the outline of a thirteen-pointed star, with the
+// dedication and a Close that brings the about window back.
+class CreditsWindow : public platform::ProgramWindow {
+    Q_OBJECT
+public:
+    CreditsWindow();
+
+protected:
+    // Any other way of closing it (the window manager's close shortcut, Escape) goes back to the
+    // about window too, so the program is never left with no window shown.
+    bool closeRequested() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void backToAbout();
+};
+
+} // namespace kt::app

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/program_window.h"
+
+#include <QColor>
+#include <QHash>
+#include <QString>
+
+#include <initializer_list>
+#include <span>
+
+class QLabel;
+class QPushButton;
+
+namespace kt::app {
+
+// The information windows that share one design: fixed texts in labels and one button that
+// closes the window. Each is described by one row of a table.
+struct InfoLabel {
+    enum class Look {
+        Text,    // bold Arial 9.75 pt, navy, wrapped
+        Contact, // bold Arial 9.75 pt, dark red, centred, wrapped
+        Small,   // the dialog font, navy, wrapped
+        Heading, // bold Arial 9.75 pt, navy, sized to its text, on the window-frame colour
+    };
+    enum class Fill { AtCreation, EachActivation };
+
+    const char* name;
+    int x, y, w, h; // twips
+    QString (*text)();
+    Look look;
+    Fill fill;
+};
+
+struct InfoWindowSpec {
+    // Which system colour stands behind the texts.
+    enum class Ground { Window, WindowFrame, Menu };
+    enum class CloseButton { MainMenuBack, HideOnly };
+    enum class TitleBarClose { ConfirmExit, Destroy };
+
+    const char* name;
+    const char* caption;
+    int clientWidth, clientHeight; // twips
+    Ground ground;
+    std::span<const InfoLabel> labels;
+    const char* closeName;
+    const char* closeCaption;
+    const char* closeToolTip;
+    int closeX, closeY, closeW, closeH; // twips
+    CloseButton closeButton;
+    TitleBarClose titleBarClose;
+};
+
+// The row for frmInstruc, frmInfo, frmDistribution, frmWarranty, frmShare or frmVersionHx.
+const InfoWindowSpec& infoWindowSpec(const char* name);
+
+class InfoWindow : public platform::ProgramWindow {
+    Q_OBJECT
+public:
+    explicit InfoWindow(const InfoWindowSpec& spec);
+
+    void activated() override;
+
+protected:
+    bool closeRequested() override;
+    // The close button's action.
+    virtual void closeClicked();
+    QLabel* label(const char* name) const { return m_labels.value(QString::fromLatin1(name)); }
+    const InfoWindowSpec& spec() const { return m_spec; }
+
+private:
+    void fill(InfoLabel::Fill when);
+
+    const InfoWindowSpec& m_spec;
+    QHash<QString, QLabel*> m_labels;
+};
+
+// frmInfo: the table's labels, the information symbol that opens the credits and the
+// "Version History" label that opens the version window over this one.
+class AboutWindow : public InfoWindow {
+    Q_OBJECT
+public:
+    AboutWindow();
+
+protected:
+    void closeClicked() override;
+};
+
+// Contrast between two colours by the usual relative-luminance rule (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b);
+// The preferred ground when every text colour reads on it at 4.5:1 or better, else a light grey
+// on which they all do (a dark desktop theme must not make navy text unreadable).
+QColor readableGround(const QColor& preferred, std::initializer_list<QColor> texts);
+
+} // namespace kt::app

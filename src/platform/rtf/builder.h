@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextImageFormat>
+#include <QTextListFormat>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+class QTextDocument;
+class QTextList;
+class QTextTable;
+
+namespace kt::rtf::detail {
+
+// What a paragraph is: the properties in effect when it ends.
+struct ParagraphProps {
+    QTextBlockFormat block;
+    bool inTable = false;
+    // List membership: a key naming the list (0 = none) and its level (0-based).
+    int listKey = 0;
+    int listLevel = 0;
+    QTextListFormat::Style listStyle = QTextListFormat::ListDisc;
+};
+
+// Turns the reader's stream of runs, paragraph ends and table marks into a QTextDocument.
+// Text is collected into runs and inserted a run at a time; a paragraph end only marks that the
+// next content needs a new block, so a trailing paragraph mark adds no empty block.
+class DocumentBuilder {
+public:
+    explicit DocumentBuilder(QTextDocument& document);
+
+    void text(QStringView text, const QTextCharFormat& format, bool inTable);
+    void image(const QTextImageFormat& format, bool inTable);
+    // \par and friends. soft: a \page or \sect that ends a paragraph only if one is open.
+    void endParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat,
+                      bool soft = false);
+    void pageBreakBefore() { pageBreakNext_ = true; }
+
+    // Table marks: the row definition's cell count and merges, the end of a cell and of a row.
+    void setRowDefinition(int cells, std::vector<std::pair<int, int>> merges);
+    void endCell(const ParagraphProps& props, const QTextCharFormat& markFormat);
+    void endRow();
+
+    void finish(const ParagraphProps& props, const QTextCharFormat& markFormat);
+
+private:
+    void open(bool inTable);
+    void flushRun();
+    void recordRowMerges();
+    void startTable();
+    void closeTable();
+    void merge(int row, int column, int rows, int columns);
+    void applyParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat);
+
+    QTextCursor cursor_;
+    QString run_;
+    QTextCharFormat runFormat_;
+    bool pendingBlock_ = false;
+    bool pageBreakNext_ = false;
+    bool blockTouched_ = false;
+
+    QTextTable* table_ = nullptr;
+    int row_ = 0;
+    int column_ = 0;
+    bool cellEnded_ = false;
+    bool rowEnded_ = false;
+    int rowCells_ = 0;
+    // Merge marks of the rows read so far: per row, (first cell, flags) as the reader saw them.
+    std::vector<std::vector<std::pair<int, int>>> merges_;
+    std::vector<std::pair<int, int>> rowMerges_;
+
+    std::map<std::pair<int, int>, QTextList*> lists_;
+};
+
+// Merge flags of a cell definition.
+enum MergeFlag { MergeFirst = 1, MergeNext = 2, MergeVFirst = 4, MergeVNext = 8 };
+
+} // namespace kt::rtf::detail

@@ -1,1 +1,0 @@
-// The rich-text codec lives here.

@@ -1,0 +1,154 @@
+#include "tokenizer.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace kt::rtf::detail {
+
+namespace {
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+Token kind(Token::Kind k) {
+    Token t;
+    t.kind = k;
+    return t;
+}
+
+Token word(const char* name, qsizetype length) {
+    Token t;
+    t.kind = Token::Word;
+    t.text = QByteArrayView(name, length);
+    return t;
+}
+
+} // namespace
+
+Token Tokenizer::next() {
+    const char* d = data_.data();
+    const qsizetype n = data_.size();
+    while (pos_ < n) {
+        const char c = d[pos_];
+        switch (c) {
+        case '{':
+            ++pos_;
+            return kind(Token::GroupOpen);
+        case '}':
+            ++pos_;
+            return kind(Token::GroupClose);
+        case '\r':
+        case '\n':
+        case '\0':
+            // Raw line ends are layout of the file, not text; NUL bytes never end the document.
+            ++pos_;
+            continue;
+        case '\t':
+            ++pos_;
+            return word("tab", 3);
+        case '\\': {
+            if (pos_ + 1 >= n) {
+                pos_ = n;
+                return Token{};
+            }
+            const char s = d[pos_ + 1];
+            if (isLetter(s)) {
+                const qsizetype start = pos_ + 1;
+                qsizetype p = start;
+                while (p < n && isLetter(d[p]))
+                    ++p;
+                Token t;
+                t.kind = Token::Word;
+                // Names longer than any real control word cannot match; keep them bounded.
+                t.text = QByteArrayView(d + start, std::min<qsizetype>(p - start, 32));
+                bool negative = false;
+                if (p + 1 < n && d[p] == '-' && isDigit(d[p + 1])) {
+                    negative = true;
+                    ++p;
+                }
+                if (p < n && isDigit(d[p])) {
+                    // Saturate: a parameter beyond 32 bits is clamped, its digits still consumed.
+                    long long value = 0;
+                    while (p < n && isDigit(d[p])) {
+                        if (value < (1LL << 40))
+                            value = value * 10 + (d[p] - '0');
+                        ++p;
+                    }
+                    if (negative)
+                        value = -value;
+                    value = std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max());
+                    t.hasParam = true;
+                    t.param = static_cast<int>(value);
+                }
+                if (p < n && d[p] == ' ')
+                    ++p;
+                pos_ = p;
+                return t;
+            }
+            if (s == '\'') {
+                const int hi = pos_ + 2 < n ? hexValue(d[pos_ + 2]) : -1;
+                const int lo = pos_ + 3 < n ? hexValue(d[pos_ + 3]) : -1;
+                if (hi >= 0 && lo >= 0) {
+                    pos_ += 4;
+                    Token t;
+                    t.kind = Token::HexByte;
+                    t.byte = static_cast<unsigned char>(hi * 16 + lo);
+                    return t;
+                }
+                // A broken escape is dropped; what follows it reads as ordinary text.
+                pos_ += 2;
+                continue;
+            }
+            pos_ += 2;
+            if (s == '\r' || s == '\n')
+                return word("par", 3);
+            Token t;
+            t.kind = Token::Symbol;
+            t.symbol = s;
+            return t;
+        }
+        default: {
+            const qsizetype start = pos_;
+            qsizetype p = pos_ + 1;
+            while (p < n) {
+                const char x = d[p];
+                if (x == '{' || x == '}' || x == '\\' || x == '\r' || x == '\n' || x == '\t' ||
+                    x == '\0')
+                    break;
+                ++p;
+            }
+            pos_ = p;
+            Token t;
+            t.kind = Token::Text;
+            t.text = QByteArrayView(d + start, p - start);
+            return t;
+        }
+        }
+    }
+    return Token{};
+}
+
+QByteArrayView Tokenizer::takeBinary(qint64 count) {
+    if (count <= 0)
+        return {};
+    const qsizetype take = static_cast<qsizetype>(std::min<qint64>(count, data_.size() - pos_));
+    QByteArrayView bytes(data_.data() + pos_, take);
+    pos_ += take;
+    return bytes;
+}
+
+} // namespace kt::rtf::detail

@@ -1,0 +1,608 @@
+#include "writer.h"
+
+#include "codepage.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QImage>
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace kt::rtf::detail {
+
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument& document) : document_(document) {}
+    QByteArray run();
+
+private:
+    void collect();
+    int fontIndex(const QString& family);
+    int colorIndex(const QColor& color);
+    QString familyOf(const QTextCharFormat& format) const;
+    double pointSizeOf(const QTextCharFormat& format) const;
+
+    void header();
+    void listTable();
+    void frame(QTextFrame* frame);
+    void table(QTextTable* table);
+    void blockRange(int first, int last, bool inTable, bool endWithCell);
+    void block(const QTextBlock& block, bool inTable, const char* ending);
+    void paragraphProps(const QTextBlock& block, bool inTable);
+    void runProps(const QTextCharFormat& format, QByteArray& props);
+    void text(QStringView text);
+    void image(const QTextImageFormat& format);
+
+    void word(const char* w) { out_.append(w); }
+    void number(long long n) {
+        char buffer[24];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
+        out_.append(buffer, end - buffer);
+    }
+    void word(const char* w, long long n) {
+        out_.append(w);
+        number(n);
+    }
+
+    const QTextDocument& document_;
+    QByteArray out_;
+    std::vector<QString> fonts_;
+    QHash<QString, int> fontIndex_;
+    std::vector<QColor> colors_; // entry 0 is automatic, not stored
+    QHash<QRgb, int> colorIndex_;
+    std::vector<const QTextList*> lists_;
+    QHash<const QTextList*, int> listIndex_;
+    QString defaultFamily_;
+    double defaultSize_ = 12;
+};
+
+void appendNumber(QByteArray& out, long long n) {
+    char buffer[24];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
+    out.append(buffer, end - buffer);
+}
+
+long long twips(double points) {
+    return std::llround(points * 20.0);
+}
+
+QString Writer::familyOf(const QTextCharFormat& format) const {
+    const QVariant families = format.property(QTextFormat::FontFamilies);
+    if (families.isValid()) {
+        const QStringList list = families.toStringList();
+        for (const QString& f : list)
+            if (!f.isEmpty())
+                return f;
+    }
+    return defaultFamily_;
+}
+
+double Writer::pointSizeOf(const QTextCharFormat& format) const {
+    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
+        return format.fontPointSize();
+    if (format.hasProperty(QTextFormat::FontPixelSize) &&
+        format.intProperty(QTextFormat::FontPixelSize) > 0)
+        return format.intProperty(QTextFormat::FontPixelSize) * 0.75;
+    return defaultSize_;
+}
+
+int Writer::fontIndex(const QString& family) {
+    auto it = fontIndex_.constFind(family);
+    if (it != fontIndex_.constEnd())
+        return it.value();
+    const int index = static_cast<int>(fonts_.size());
+    fonts_.push_back(family);
+    fontIndex_.insert(family, index);
+    return index;
+}
+
+int Writer::colorIndex(const QColor& color) {
+    const QRgb rgb = color.rgb();
+    auto it = colorIndex_.constFind(rgb);
+    if (it != colorIndex_.constEnd())
+        return it.value();
+    colors_.push_back(color);
+    const int index = static_cast<int>(colors_.size());
+    colorIndex_.insert(rgb, index);
+    return index;
+}
+
+void Writer::collect() {
+    const QFont font = document_.defaultFont();
+    defaultFamily_ = font.family().isEmpty() ? QStringLiteral("Arial") : font.family();
+    defaultSize_ = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
+    for (QTextBlock b = document_.begin(); b.isValid(); b = b.next()) {
+        if (QTextList* list = b.textList(); list && !listIndex_.contains(list)) {
+            listIndex_.insert(list, static_cast<int>(lists_.size()) + 1);
+            lists_.push_back(list);
+        }
+        bool any = false;
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            any = true;
+            fontIndex(familyOf(f));
+            if (f.foreground().style() != Qt::NoBrush)
+                colorIndex(f.foreground().color());
+            if (f.background().style() != Qt::NoBrush)
+                colorIndex(f.background().color());
+        }
+        if (!any)
+            fontIndex(familyOf(b.charFormat()));
+    }
+    if (fonts_.empty())
+        fontIndex(defaultFamily_);
+}
+
+void Writer::header() {
+    out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n{\\fonttbl");
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+        word("{\\f", static_cast<long long>(i));
+        word("\\fnil\\fcharset0 ");
+        QString name = fonts_[i];
+        name.remove(u';');
+        text(name);
+        out_.append(";}");
+    }
+    out_.append("}\r\n{\\colortbl;");
+    for (const QColor& c : colors_) {
+        word("\\red", c.red());
+        word("\\green", c.green());
+        word("\\blue", c.blue());
+        out_.append(';');
+    }
+    out_.append("}\r\n");
+    listTable();
+}
+
+struct ListStyleInfo {
+    int nfc;
+    const char* bullet; // level text of a bullet list, null for numbered
+};
+
+ListStyleInfo styleInfo(QTextListFormat::Style style) {
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return {0, nullptr};
+    case QTextListFormat::ListUpperRoman:
+        return {1, nullptr};
+    case QTextListFormat::ListLowerRoman:
+        return {2, nullptr};
+    case QTextListFormat::ListUpperAlpha:
+        return {3, nullptr};
+    case QTextListFormat::ListLowerAlpha:
+        return {4, nullptr};
+    case QTextListFormat::ListCircle:
+        return {23, "\\u9702 ?"};
+    case QTextListFormat::ListSquare:
+        return {23, "\\u9642 ?"};
+    default:
+        return {23, "\\u8226 ?"};
+    }
+}
+
+void Writer::listTable() {
+    if (lists_.empty())
+        return;
+    out_.append("{\\*\\listtable");
+    for (size_t i = 0; i < lists_.size(); ++i) {
+        const ListStyleInfo info = styleInfo(lists_[i]->format().style());
+        word("\r\n{\\list\\listtemplateid", static_cast<long long>(i) + 1);
+        for (int level = 0; level < 9; ++level) {
+            word("{\\listlevel\\levelnfc", info.nfc);
+            word("\\levelnfcn", info.nfc);
+            word("\\leveljc0\\levelfollow0\\levelstartat1");
+            if (info.bullet) {
+                word("{\\leveltext\\'01");
+                word(info.bullet);
+                word(";}{\\levelnumbers;}");
+            } else {
+                word("{\\leveltext\\'02\\'0");
+                out_.append(kHex[level]);
+                word(".;}{\\levelnumbers\\'01;}");
+            }
+            word("\\fi-360\\li", (level + 1) * 360);
+            out_.append('}');
+        }
+        word("\\listid", static_cast<long long>(i) + 1);
+        out_.append('}');
+    }
+    out_.append("}\r\n{\\*\\listoverridetable");
+    for (size_t i = 0; i < lists_.size(); ++i) {
+        word("{\\listoverride\\listid", static_cast<long long>(i) + 1);
+        word("\\listoverridecount0\\ls", static_cast<long long>(i) + 1);
+        out_.append('}');
+    }
+    out_.append("}\r\n");
+}
+
+void Writer::text(QStringView s) {
+    for (const QChar ch : s) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80) {
+            if (u >= 0x20 && u < 0x7F) {
+                if (u == '\\' || u == '{' || u == '}')
+                    out_.append('\\');
+                out_.append(static_cast<char>(u));
+            } else if (u == '\t') {
+                out_.append("\\tab ");
+            } else if (u == '\n' || u == '\r') {
+                out_.append("\\line ");
+            } else if (u != 0) {
+                word("\\u", u);
+                out_.append('?');
+            }
+            continue;
+        }
+        switch (u) {
+        case 0x2028:
+            out_.append("\\line ");
+            continue;
+        case 0x00A0:
+            out_.append("\\~");
+            continue;
+        case 0x00AD:
+            out_.append("\\-");
+            continue;
+        case 0x2011:
+            out_.append("\\_");
+            continue;
+        case 0xFFFC: // an object with no image format has nothing to write
+        case 0x2029:
+        case 0xFDD0:
+        case 0xFDD1:
+            continue;
+        default:
+            break;
+        }
+        const int b = windows1252Byte(u);
+        if (b >= 0) {
+            out_.append("\\'");
+            out_.append(kHex[b >> 4]);
+            out_.append(kHex[b & 15]);
+        } else {
+            word("\\u", u > 32767 ? static_cast<int>(u) - 65536 : static_cast<int>(u));
+            out_.append('?');
+        }
+    }
+}
+
+void Writer::runProps(const QTextCharFormat& f, QByteArray& props) {
+    props.append("\\f");
+    appendNumber(props, fontIndex(familyOf(f)));
+    props.append("\\fs");
+    appendNumber(props, std::llround(pointSizeOf(f) * 2.0));
+    if (f.fontWeight() >= 600)
+        props.append("\\b");
+    if (f.fontItalic())
+        props.append("\\i");
+    switch (f.underlineStyle()) {
+    case QTextCharFormat::NoUnderline:
+        if (f.fontUnderline())
+            props.append("\\ul");
+        break;
+    case QTextCharFormat::DashUnderline:
+        props.append("\\uldash");
+        break;
+    case QTextCharFormat::DotLine:
+        props.append("\\uld");
+        break;
+    case QTextCharFormat::DashDotLine:
+        props.append("\\uldashd");
+        break;
+    case QTextCharFormat::DashDotDotLine:
+        props.append("\\uldashdd");
+        break;
+    case QTextCharFormat::WaveUnderline:
+    case QTextCharFormat::SpellCheckUnderline:
+        props.append("\\ulwave");
+        break;
+    default:
+        props.append("\\ul");
+        break;
+    }
+    if (f.fontStrikeOut())
+        props.append("\\strike");
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        props.append("\\super");
+    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        props.append("\\sub");
+    if (f.hasProperty(QTextFormat::FontCapitalization)) {
+        if (f.fontCapitalization() == QFont::AllUppercase)
+            props.append("\\caps");
+        else if (f.fontCapitalization() == QFont::SmallCaps)
+            props.append("\\scaps");
+    }
+    if (f.foreground().style() != Qt::NoBrush) {
+        props.append("\\cf");
+        appendNumber(props, colorIndex(f.foreground().color()));
+    }
+    if (f.background().style() != Qt::NoBrush) {
+        props.append("\\highlight");
+        appendNumber(props, colorIndex(f.background().color()));
+    }
+}
+
+void Writer::image(const QTextImageFormat& format) {
+    const QVariant resource = document_.resource(QTextDocument::ImageResource, QUrl(format.name()));
+    QByteArray data;
+    QSize pixels;
+    bool jpeg = false;
+    if (resource.userType() == QMetaType::QByteArray) {
+        data = resource.toByteArray();
+        if (data.startsWith("\xFF\xD8\xFF")) {
+            jpeg = true;
+        } else if (!data.startsWith("\x89PNG\r\n\x1A\n")) {
+            // Some other format the toolkit can read becomes PNG; bytes nobody can read are
+            // kept as they are, so a picture is never silently lost on save.
+            QImage decoded;
+            decoded.loadFromData(data);
+            if (!decoded.isNull()) {
+                QByteArray png;
+                QBuffer buffer(&png);
+                buffer.open(QIODevice::WriteOnly);
+                if (decoded.save(&buffer, "PNG"))
+                    data = png;
+            } else {
+                jpeg = format.name().endsWith(QLatin1String(".jpg"));
+            }
+        }
+        QBuffer buffer(&data);
+        QImageReader reader(&buffer);
+        pixels = reader.size();
+    } else if (resource.canConvert<QImage>()) {
+        const QImage img = resource.value<QImage>();
+        if (!img.isNull()) {
+            QBuffer buffer(&data);
+            buffer.open(QIODevice::WriteOnly);
+            img.save(&buffer, "PNG");
+            pixels = img.size();
+        }
+    }
+    if (data.isEmpty())
+        return;
+    if (!pixels.isValid())
+        pixels = QSize(1, 1);
+    const double width = format.width() > 0 ? format.width() : pixels.width();
+    const double height = format.height() > 0 ? format.height() : pixels.height();
+    out_.append(jpeg ? "{\\pict\\jpegblip" : "{\\pict\\pngblip");
+    word("\\picw", pixels.width());
+    word("\\pich", pixels.height());
+    word("\\picwgoal", std::llround(width * 15.0));
+    word("\\pichgoal", std::llround(height * 15.0));
+    out_.append("\r\n");
+    const qsizetype start = out_.size();
+    out_.resize(start + data.size() * 2 + data.size() / 64 * 2);
+    char* p = out_.data() + start;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        *p++ = kHex[b >> 4];
+        *p++ = kHex[b & 15];
+        if ((i + 1) % 64 == 0) {
+            *p++ = '\r';
+            *p++ = '\n';
+        }
+    }
+    out_.resize(p - out_.data());
+    out_.append('}');
+}
+
+void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
+    const QTextBlockFormat f = b.blockFormat();
+    out_.append("\\pard");
+    if (inTable)
+        out_.append("\\intbl");
+    if (f.hasProperty(QTextFormat::BlockAlignment)) {
+        const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
+        if (a & Qt::AlignHCenter)
+            out_.append("\\qc");
+        else if (a & Qt::AlignJustify)
+            out_.append("\\qj");
+        else if (a & Qt::AlignRight)
+            out_.append("\\qr");
+        else
+            out_.append("\\ql");
+    }
+    const QTextList* list = b.textList();
+    if (list) {
+        const int level = std::clamp(list->format().indent() - 1, 0, 8);
+        word("\\fi-360\\li", (level + 1) * 360);
+    } else {
+        if (const long long li = twips(f.leftMargin()))
+            word("\\li", li);
+        if (const long long fi = twips(f.textIndent()))
+            word("\\fi", fi);
+    }
+    if (const long long ri = twips(f.rightMargin()))
+        word("\\ri", ri);
+    if (const long long sb = twips(f.topMargin()))
+        word("\\sb", sb);
+    if (const long long sa = twips(f.bottomMargin()))
+        word("\\sa", sa);
+    if (f.hasProperty(QTextFormat::LayoutDirection))
+        out_.append(f.layoutDirection() == Qt::RightToLeft ? "\\rtlpar" : "\\ltrpar");
+    if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        out_.append("\\pagebb");
+    if (list) {
+        const int level = std::clamp(list->format().indent() - 1, 0, 8);
+        word("\\ls", listIndex_.value(list));
+        word("\\ilvl", level);
+        out_.append("{\\listtext ");
+        const QString marker = list->itemText(b);
+        if (!marker.isEmpty()) {
+            text(marker);
+        } else {
+            const ListStyleInfo info = styleInfo(list->format().style());
+            out_.append(info.bullet ? info.bullet : "\\'95");
+        }
+        out_.append("\\tab}");
+    }
+}
+
+void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
+    paragraphProps(b, inTable);
+    QByteArray props;
+    QByteArray open;
+    QString href;
+    bool groupOpen = false;
+    bool fieldOpen = false;
+    bool any = false;
+    for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat f = fragment.charFormat();
+        any = true;
+        const QString link = f.isAnchor() ? f.anchorHref() : QString();
+        if (link != href) {
+            if (groupOpen)
+                out_.append('}');
+            groupOpen = false;
+            open.clear();
+            if (fieldOpen)
+                out_.append("}}");
+            fieldOpen = false;
+            href = link;
+            if (!href.isEmpty()) {
+                out_.append("{\\field{\\*\\fldinst HYPERLINK \"");
+                QString escaped = href;
+                escaped.replace(u'"', QLatin1String("%22"));
+                text(escaped);
+                out_.append("\"}{\\fldrslt ");
+                fieldOpen = true;
+            }
+        }
+        if (f.isImageFormat()) {
+            if (groupOpen)
+                out_.append('}');
+            groupOpen = false;
+            open.clear();
+            const QTextImageFormat imageFormat = f.toImageFormat();
+            for (int i = 0; i < fragment.length(); ++i)
+                image(imageFormat);
+            continue;
+        }
+        props.clear();
+        runProps(f, props);
+        if (!groupOpen || props != open) {
+            if (groupOpen)
+                out_.append('}');
+            out_.append('{');
+            out_.append(props);
+            out_.append(' ');
+            open = props;
+            groupOpen = true;
+        }
+        text(fragment.text());
+    }
+    if (groupOpen)
+        out_.append('}');
+    if (fieldOpen)
+        out_.append("}}");
+    if (!any) {
+        // An empty paragraph keeps its own character format, which sets the line's height.
+        props.clear();
+        runProps(b.charFormat(), props);
+        out_.append('{');
+        out_.append(props);
+        out_.append(ending);
+        out_.append("}\r\n");
+        return;
+    }
+    out_.append(ending);
+    out_.append("\r\n");
+}
+
+void Writer::blockRange(int first, int last, bool inTable, bool endWithCell) {
+    QTextBlock b = document_.findBlock(first);
+    while (b.isValid() && b.position() <= last) {
+        const QTextBlock next = b.next();
+        const bool final = !next.isValid() || next.position() > last;
+        block(b, inTable, final && endWithCell ? "\\cell" : "\\par");
+        b = next;
+    }
+}
+
+void Writer::table(QTextTable* t) {
+    const int rows = t->rows();
+    const int columns = t->columns();
+    const long long width = 9360; // 6.5 inches of text width
+    for (int r = 0; r < rows; ++r) {
+        out_.append("\\trowd\\trgaph108");
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell cell = t->cellAt(r, c);
+            if (cell.row() != r)
+                out_.append("\\clvmrg");
+            else if (cell.rowSpan() > 1)
+                out_.append("\\clvmgf");
+            if (cell.column() != c)
+                out_.append("\\clmrg");
+            else if (cell.columnSpan() > 1)
+                out_.append("\\clmgf");
+            word("\\cellx", width * (c + 1) / columns);
+        }
+        out_.append("\r\n");
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell cell = t->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c) {
+                out_.append("\\pard\\intbl\\cell\r\n");
+                continue;
+            }
+            blockRange(cell.firstPosition(), cell.lastPosition(), true, true);
+        }
+        out_.append("\\row\r\n");
+    }
+}
+
+void Writer::frame(QTextFrame* f) {
+    bool afterTable = false;
+    for (QTextFrame::iterator it = f->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame* child = it.currentFrame()) {
+            if (auto* t = qobject_cast<QTextTable*>(child))
+                table(t);
+            else
+                blockRange(child->firstPosition(), child->lastPosition(), false, false);
+            afterTable = true;
+            continue;
+        }
+        const QTextBlock b = it.currentBlock();
+        QTextFrame::iterator next = it;
+        ++next;
+        // The empty block a document always keeps after a final table is not content.
+        if (afterTable && next.atEnd() && b.length() <= 1 && f == document_.rootFrame())
+            break;
+        afterTable = false;
+        block(b, false, "\\par");
+    }
+}
+
+QByteArray Writer::run() {
+    collect();
+    // The body is written first: the tables in the header must list what it uses.
+    header();
+    const QByteArray head = out_;
+    out_.clear();
+    out_.reserve(document_.characterCount() * 2 + 256);
+    frame(document_.rootFrame());
+    out_.append("}\r\n");
+    return head + out_;
+}
+
+} // namespace
+
+QByteArray writeRtf(const QTextDocument& document) {
+    Writer writer(document);
+    return writer.run();
+}
+
+} // namespace kt::rtf::detail
