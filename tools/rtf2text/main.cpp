@@ -3,6 +3,8 @@
 // read, 2 on wrong usage.
 #include "platform/rtf/rtf.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -79,8 +81,15 @@ void appendFrame(QTextFrame* frame, QString& out) {
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (!std::getenv("XDG_RUNTIME_DIR"))
-        setenv("XDG_RUNTIME_DIR", "/tmp", 1); // nothing is kept there; it keeps Qt quiet
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        // Nothing is kept there; a private one keeps the toolkit from warning on stderr.
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/rtf2text-runtime";
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner |
+                                                               QFileDevice::WriteOwner |
+                                                               QFileDevice::ExeOwner);
+        setenv("XDG_RUNTIME_DIR", dir.constData(), 1);
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: rtf2text FILE\n");
         return 2;
