@@ -182,6 +182,8 @@ enum class Cw : std::uint8_t {
     Super,
     Sub,
     NoSuperSub,
+    Up,
+    Dn,
     V,
     Fs,
     Cf,
@@ -338,6 +340,8 @@ const std::unordered_map<std::string_view, Cw>& words() {
             {"super", Cw::Super},
             {"sub", Cw::Sub},
             {"nosupersub", Cw::NoSuperSub},
+            {"up", Cw::Up},
+            {"dn", Cw::Dn},
             {"v", Cw::V},
             {"fs", Cw::Fs},
             {"cf", Cw::Cf},
@@ -1740,6 +1744,16 @@ void Reader::controlWord(const Token& t) {
         return;
     case Cw::NoSuperSub:
         c.valign = QTextCharFormat::AlignNormal;
+        return;
+    case Cw::Up:
+    case Cw::Dn:
+        // Raised or lowered text (\up6 is the default amount) is how some producers write
+        // superscripts and subscripts.
+        if (t.hasParam && param == 0)
+            c.valign = QTextCharFormat::AlignNormal;
+        else
+            c.valign =
+                cw == Cw::Up ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignSubScript;
         return;
     case Cw::V:
         c.hidden = on;
