@@ -34,11 +34,11 @@ void DocumentBuilder::open(bool inTable) {
             ++row_;
             column_ = 0;
             if (rowCells_ > table_->columns())
-                table_->appendColumns(rowCells_ - table_->columns());
+                appendColumns(rowCells_ - table_->columns());
         } else {
             ++column_;
             if (column_ >= table_->columns())
-                table_->appendColumns(1);
+                appendColumns(1);
         }
         rowEnded_ = cellEnded_ = false;
         cursor_ = table_->cellAt(row_, column_).firstCursorPosition();
@@ -53,6 +53,16 @@ void DocumentBuilder::open(bool inTable) {
     }
 }
 
+void DocumentBuilder::appendColumns(int count) {
+    table_->appendColumns(count);
+    QTextTableFormat format = table_->format();
+    if (!format.columnWidthConstraints().isEmpty()) {
+        // Widths that no longer cover every column would squeeze the new ones.
+        format.clearColumnWidthConstraints();
+        table_->setFormat(format);
+    }
+}
+
 void DocumentBuilder::startTable() {
     flushRun();
     // The table goes after the current block; a block left empty at the very start stays in
@@ -62,6 +72,20 @@ void DocumentBuilder::startTable() {
     format.setCellPadding(2);
     format.setCellSpacing(0);
     format.setBorderCollapse(true);
+    // Column widths from the first row's cell edges, when they make sense.
+    if (!rowEdges_.empty() && static_cast<int>(rowEdges_.size()) == std::max(1, rowCells_)) {
+        QList<QTextLength> widths;
+        int left = 0;
+        for (int edge : rowEdges_) {
+            if (edge <= left || edge > 31680) {
+                widths.clear();
+                break;
+            }
+            widths << QTextLength(QTextLength::FixedLength, (edge - left) / 20.0);
+            left = edge;
+        }
+        format.setColumnWidthConstraints(widths);
+    }
     table_ = cursor_.insertTable(1, std::max(1, rowCells_), format);
     row_ = column_ = 0;
     rowEnded_ = cellEnded_ = false;
@@ -202,9 +226,11 @@ void DocumentBuilder::endParagraph(const ParagraphProps& props, const QTextCharF
     pendingBlock_ = true;
 }
 
-void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges) {
+void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges,
+                                       std::vector<int> rightEdges) {
     rowCells_ = std::clamp(cells, 0, 63);
     rowMerges_ = std::move(merges);
+    rowEdges_ = std::move(rightEdges);
 }
 
 void DocumentBuilder::endCell(const ParagraphProps& props, const QTextCharFormat& markFormat) {
