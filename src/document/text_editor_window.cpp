@@ -150,6 +150,10 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     format.setFontFamilies(QStringList{QStringLiteral("arial")});
     format.setFontPointSize(12);
     m_txtEdit->setCurrentCharFormat(format);
+    // The same for text without a format of its own, such as a plain text file opened later.
+    QFont base(QStringLiteral("arial"));
+    base.setPointSize(12);
+    m_txtEdit->setFont(base);
 
     m_state.editorActivationCount = 0;
 
