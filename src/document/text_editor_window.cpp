@@ -65,6 +65,11 @@ private:
     std::function<void()> m_onHidden;
 };
 
+// Filled rather than assigned from a literal, which some optimisers misjudge as overlapping.
+void setNoteAccepted(ProgramState& state, bool accepted) {
+    state.noteAccepted.assign(1, accepted ? 'Y' : 'N');
+}
+
 MsgButton askToSave() {
     return messageBox(QStringLiteral("Do you want to save the current document?"),
                       QStringLiteral("Kithtale"), MsgIcon::Exclamation,
@@ -196,7 +201,7 @@ void TextEditorWindow::activated() {
         saved = true;
     }
     if (saved) {
-        m_state.noteAccepted = "N";
+        setNoteAccepted(m_state, false);
         m_reminderFlag = QStringLiteral("N");
     }
 
@@ -300,7 +305,7 @@ void TextEditorWindow::showNote() {
 }
 
 void TextEditorWindow::Save() {
-    m_state.noteAccepted = "N";
+    setNoteAccepted(m_state, false);
     m_reminderFlag = QStringLiteral("N");
     if (hasCurrentFile()) {
         m_pendingSave = QStringLiteral("S");
@@ -312,7 +317,7 @@ void TextEditorWindow::Save() {
 }
 
 void TextEditorWindow::SaveAs() {
-    m_state.noteAccepted = "N";
+    setNoteAccepted(m_state, false);
     m_reminderFlag = QStringLiteral("N");
     m_pendingSave = QStringLiteral("A");
     showNote();
