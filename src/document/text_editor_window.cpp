@@ -65,6 +65,11 @@ private:
     std::function<void()> m_onHidden;
 };
 
+// Filled rather than assigned from a literal, which some optimisers misjudge as overlapping.
+void setNoteAccepted(ProgramState& state, bool accepted) {
+    state.noteAccepted.assign(1, accepted ? 'Y' : 'N');
+}
+
 MsgButton askToSave() {
     return messageBox(QStringLiteral("Do you want to save the current document?"),
                       QStringLiteral("Kithtale"), MsgIcon::Exclamation,
@@ -150,6 +155,10 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     format.setFontFamilies(QStringList{QStringLiteral("arial")});
     format.setFontPointSize(12);
     m_txtEdit->setCurrentCharFormat(format);
+    // The same for text without a format of its own, such as a plain text file opened later.
+    QFont base(QStringLiteral("arial"));
+    base.setPointSize(12);
+    m_txtEdit->setFont(base);
 
     m_state.editorActivationCount = 0;
 
@@ -192,7 +201,7 @@ void TextEditorWindow::activated() {
         saved = true;
     }
     if (saved) {
-        m_state.noteAccepted = "N";
+        setNoteAccepted(m_state, false);
         m_reminderFlag = QStringLiteral("N");
     }
 
@@ -296,7 +305,7 @@ void TextEditorWindow::showNote() {
 }
 
 void TextEditorWindow::Save() {
-    m_state.noteAccepted = "N";
+    setNoteAccepted(m_state, false);
     m_reminderFlag = QStringLiteral("N");
     if (hasCurrentFile()) {
         m_pendingSave = QStringLiteral("S");
@@ -308,7 +317,7 @@ void TextEditorWindow::Save() {
 }
 
 void TextEditorWindow::SaveAs() {
-    m_state.noteAccepted = "N";
+    setNoteAccepted(m_state, false);
     m_reminderFlag = QStringLiteral("N");
     m_pendingSave = QStringLiteral("A");
     showNote();

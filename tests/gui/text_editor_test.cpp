@@ -352,8 +352,11 @@ TEST_F(TextEditor, OpenAsksAboutAModifiedDocumentAndLoadsTheChosenFile) {
               QStringLiteral("Rich Text Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|All Files "
                              "(*.*)|*.*"));
     EXPECT_TRUE(dialogs->opens[0].initialName.isEmpty());
-    // The file's final line end closes its last line rather than opening an empty one.
+    // The final line end closes the last line.
     EXPECT_EQ(txt()->Text(), QStringLiteral("First line\r\nSecond line"));
+    txt()->select(0, 5);
+    EXPECT_EQ(txt()->selectionFormat().family.toLower(), QStringLiteral("arial"));
+    EXPECT_EQ(txt()->selectionFormat().pointSize, 12);
     EXPECT_FALSE(editor()->documentModified());
     EXPECT_EQ(editor()->windowTitle(), file + QStringLiteral(" - Text Editor"));
     EXPECT_EQ(editor()->currentFile(), file);
