@@ -257,17 +257,24 @@ void DocumentBuilder::closeTable() {
 }
 
 void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, int columns) {
+    // Only cells that are empty and not merged already are merged: text in a covered cell is
+    // never folded away, and overlapping merges are left as plain cells.
+    for (int r = row; r < row + rows; ++r)
+        for (int c = column; c < column + columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c || cell.rowSpan() != 1 ||
+                cell.columnSpan() != 1)
+                return;
+            if ((r != row || c != column) && cell.firstPosition() != cell.lastPosition())
+                return;
+        }
     // Merging folds a covered cell's empty paragraph into the block before it, which then takes
     // the covered paragraph's format; give it that block's own format first so nothing changes.
     for (int r = row; r < row + rows; ++r)
         for (int c = column; c < column + columns; ++c) {
             if (r == row && c == column)
                 continue;
-            const QTextTableCell covered = table->cellAt(r, c);
-            if (covered.row() != r || covered.column() != c ||
-                covered.firstPosition() != covered.lastPosition())
-                continue;
-            QTextCursor k = covered.firstCursorPosition();
+            QTextCursor k = table->cellAt(r, c).firstCursorPosition();
             const QTextBlock previous = k.block().previous();
             if (previous.isValid()) {
                 k.setBlockFormat(previous.blockFormat());
