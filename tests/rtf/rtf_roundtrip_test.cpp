@@ -484,7 +484,7 @@ TEST(RtfFiles, SaveIsAtomicAndLoadReadsItBack) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("story.rtf")});
 }
 
-TEST(RtfFiles, FailedSaveKeepsTheOldFileAndSaysWhy) {
+TEST(RtfFiles, SaveReplacesTheWholeFileAndFailsCleanly) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("missing-folder/story.rtf"));
