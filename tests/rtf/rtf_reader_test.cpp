@@ -49,6 +49,7 @@ TEST(RtfReader, ControlWordDelimiters) {
         {"{\\rtf1 {\\*\\unknown skipped}kept}", u"kept"},
         {"{\\rtf1 {\\footnote gone}kept}", u"kept"},
         {"{\\rtf1 {\\v hidden}shown}", u"shown"},
+        {"{\\rtf1 kept{\\deleted gone} too}", u"kept too"},
         {"{\\rtf1 a{\\*\\bkmkstart x}b}", u"ab"},
         {"{\\rtf1\\ansi\\ansicpg65001 \\'c3\\'a9}", u"\u00E9"},
         {"{\\rtf1\\pc \\'82}", u"\u00E9"},

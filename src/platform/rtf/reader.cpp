@@ -347,6 +347,7 @@ const std::unordered_map<std::string_view, Cw>& words() {
             {"up", Cw::Up},
             {"dn", Cw::Dn},
             {"v", Cw::V},
+            {"deleted", Cw::V}, // a tracked deletion is not in the document's text
             {"fs", Cw::Fs},
             {"cf", Cw::Cf},
             {"highlight", Cw::Highlight},
