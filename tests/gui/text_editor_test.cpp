@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -577,6 +578,30 @@ TEST_F(TextEditor, TheControlsOwnKeysFollowTheEditItemsState) {
     EXPECT_EQ(txt()->Text(), QStringLiteral("keep this text"));
     QTest::keyClick(txt(), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(txt()->Text(), QStringLiteral("pasted keep this text"));
+}
+
+TEST_F(TextEditor, TheContextMenuOffersTheWindowsEditItemsWithTheirState) {
+    openEditor();
+    txt()->setSelStart(0);
+    openEditMenu(); // nothing selected: Cut and Copy off
+    txt()->select(0, 5);
+    QList<QAction*> offered;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            offered = menu->actions();
+            menu->close();
+        }
+    });
+    const QPoint at(10, 10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, txt()->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(txt()->viewport(), &event);
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_TRUE(offered.contains(item("mnuEditCut")));
+    EXPECT_TRUE(offered.contains(item("mnuEditCopy")));
+    EXPECT_TRUE(offered.contains(item("mnuEditPaste")));
+    EXPECT_FALSE(item("mnuEditCut")->isEnabled()) << "as computed at the last Edit opening";
+    for (QAction* a : offered)
+        EXPECT_FALSE(a->text().contains(QStringLiteral("Select"))) << "no select-all";
 }
 
 TEST_F(TextEditor, ShortcutsReachTheWindowsCommandsFromInsideTheControl) {
