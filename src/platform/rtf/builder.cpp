@@ -9,7 +9,10 @@
 
 namespace kt::rtf::detail {
 
-DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {}
+DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {
+    // One edit block: views and layouts hear of the new content once, not per run.
+    cursor_.beginEditBlock();
+}
 
 void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
@@ -31,11 +34,11 @@ void DocumentBuilder::open(bool inTable) {
             ++row_;
             column_ = 0;
             if (rowCells_ > table_->columns())
-                table_->appendColumns(rowCells_ - table_->columns());
+                appendColumns(rowCells_ - table_->columns());
         } else {
             ++column_;
             if (column_ >= table_->columns())
-                table_->appendColumns(1);
+                appendColumns(1);
         }
         rowEnded_ = cellEnded_ = false;
         cursor_ = table_->cellAt(row_, column_).firstCursorPosition();
@@ -50,6 +53,16 @@ void DocumentBuilder::open(bool inTable) {
     }
 }
 
+void DocumentBuilder::appendColumns(int count) {
+    table_->appendColumns(count);
+    QTextTableFormat format = table_->format();
+    if (!format.columnWidthConstraints().isEmpty()) {
+        // Widths that no longer cover every column would squeeze the new ones.
+        format.clearColumnWidthConstraints();
+        table_->setFormat(format);
+    }
+}
+
 void DocumentBuilder::startTable() {
     flushRun();
     // The table goes after the current block; a block left empty at the very start stays in
@@ -59,6 +72,20 @@ void DocumentBuilder::startTable() {
     format.setCellPadding(2);
     format.setCellSpacing(0);
     format.setBorderCollapse(true);
+    // Column widths from the first row's cell edges, when they make sense.
+    if (!rowEdges_.empty() && static_cast<int>(rowEdges_.size()) == std::max(1, rowCells_)) {
+        QList<QTextLength> widths;
+        int left = 0;
+        for (int edge : rowEdges_) {
+            if (edge <= left || edge > 31680) {
+                widths.clear();
+                break;
+            }
+            widths << QTextLength(QTextLength::FixedLength, (edge - left) / 20.0);
+            left = edge;
+        }
+        format.setColumnWidthConstraints(widths);
+    }
     table_ = cursor_.insertTable(1, std::max(1, rowCells_), format);
     row_ = column_ = 0;
     rowEnded_ = cellEnded_ = false;
@@ -145,14 +172,17 @@ void DocumentBuilder::recordRowMerges() {
     merges_[static_cast<size_t>(row_)] = rowMerges_;
 }
 
-void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, bool inTable) {
+void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int formatId,
+                           bool inTable) {
     if (text.isEmpty())
         return;
     open(inTable);
-    if (!run_.isEmpty() && format != runFormat_)
+    if (!run_.isEmpty() && formatId != runFormatId_)
         flushRun();
-    if (run_.isEmpty())
+    if (run_.isEmpty()) {
         runFormat_ = format;
+        runFormatId_ = formatId;
+    }
     run_ += text;
 }
 
@@ -196,9 +226,11 @@ void DocumentBuilder::endParagraph(const ParagraphProps& props, const QTextCharF
     pendingBlock_ = true;
 }
 
-void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges) {
+void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges,
+                                       std::vector<int> rightEdges) {
     rowCells_ = std::clamp(cells, 0, 63);
     rowMerges_ = std::move(merges);
+    rowEdges_ = std::move(rightEdges);
 }
 
 void DocumentBuilder::endCell(const ParagraphProps& props, const QTextCharFormat& markFormat) {
@@ -222,11 +254,12 @@ void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat&
         if (!run_.isEmpty())
             applyParagraph(props, markFormat);
         closeTable();
-        return;
+    } else {
+        if (!pendingBlock_ && (blockTouched_ || !run_.isEmpty()))
+            applyParagraph(props, markFormat);
+        flushRun();
     }
-    if (!pendingBlock_ && (blockTouched_ || !run_.isEmpty()))
-        applyParagraph(props, markFormat);
-    flushRun();
+    cursor_.endEditBlock();
 }
 
 } // namespace kt::rtf::detail

@@ -34,7 +34,8 @@ class DocumentBuilder {
 public:
     explicit DocumentBuilder(QTextDocument& document);
 
-    void text(QStringView text, const QTextCharFormat& format, bool inTable);
+    // formatId names the format: equal ids are equal formats.
+    void text(QStringView text, const QTextCharFormat& format, int formatId, bool inTable);
     void image(const QTextImageFormat& format, bool inTable);
     // \par and friends. soft: a \page or \sect that ends a paragraph only if one is open.
     void endParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat,
@@ -42,7 +43,8 @@ public:
     void pageBreakBefore() { pageBreakNext_ = true; }
 
     // Table marks: the row definition's cell count and merges, the end of a cell and of a row.
-    void setRowDefinition(int cells, std::vector<std::pair<int, int>> merges);
+    void setRowDefinition(int cells, std::vector<std::pair<int, int>> merges,
+                          std::vector<int> rightEdges);
     void endCell(const ParagraphProps& props, const QTextCharFormat& markFormat);
     void endRow();
 
@@ -53,6 +55,7 @@ private:
     void flushRun();
     void recordRowMerges();
     void startTable();
+    void appendColumns(int count);
     void closeTable();
     void merge(int row, int column, int rows, int columns);
     void applyParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat);
@@ -60,6 +63,7 @@ private:
     QTextCursor cursor_;
     QString run_;
     QTextCharFormat runFormat_;
+    int runFormatId_ = -1;
     bool pendingBlock_ = false;
     bool pageBreakNext_ = false;
     bool blockTouched_ = false;
@@ -73,6 +77,7 @@ private:
     // Merge marks of the rows read so far: per row, (first cell, flags) as the reader saw them.
     std::vector<std::vector<std::pair<int, int>>> merges_;
     std::vector<std::pair<int, int>> rowMerges_;
+    std::vector<int> rowEdges_;
 
     std::map<std::pair<int, int>, QTextList*> lists_;
 };

@@ -1,0 +1,153 @@
+// The editor with long stories: composing and showing them, and Find Next across them.
+//   QT_QPA_PLATFORM=offscreen build/release/bench/editor/kithtale_editor_bench
+#include "document/document_composer.h"
+#include "document/text_editor_window.h"
+#include "platform/dialogs.h"
+#include "platform/rich_text_edit.h"
+#include "platform/window_manager.h"
+#include "questionnaire/program_state.h"
+#include "questionnaire/question_catalog.h"
+
+#include <QApplication>
+#include <QPrinter>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace kt;
+
+namespace {
+
+// Answers every dialog at once: Find gets the text to look for, messages get OK.
+class QuietDialogs final : public platform::Dialogs {
+public:
+    QString findText;
+    int messages = 0;
+    platform::MsgButton message(const platform::MessageRequest&) override {
+        ++messages;
+        return platform::MsgButton::Ok;
+    }
+    std::optional<QString> input(const platform::InputRequest&) override { return findText; }
+    std::optional<QString> openFile(const platform::FileRequest&) override { return {}; }
+    std::optional<QString> saveFile(const platform::FileRequest&) override { return {}; }
+    std::optional<platform::FontChoice> font(const platform::FontRequest&) override { return {}; }
+    std::optional<QColor> color(const QColor&) override { return {}; }
+    bool printer(QPrinter&) override { return false; }
+};
+
+QuietDialogs g_dialogs;
+
+// Answers of about 20 KB each, in lines of ordinary prose.
+void fillAnswers(AnswerStore& answers, std::size_t bytesPerAnswer) {
+    const std::string line =
+        "We walked to school along the creek, and in spring the water came up to the road.\r\n";
+    for (const CatalogEntry& e : QuestionCatalog::instance().all()) {
+        std::string text;
+        while (text.size() < bytesPerAnswer)
+            text += line;
+        answers.setTextOf(e, text);
+    }
+}
+
+QString storyOfSize(qsizetype chars) {
+    const QString line = QStringLiteral(
+        "Grandpa kept bees behind the barn and sold the honey at the Saturday market.\r\n");
+    QString text;
+    text.reserve(chars + line.size());
+    while (text.size() < chars)
+        text += line;
+    return text;
+}
+
+void show(document::TextEditorWindow& w) {
+    w.show();
+    QCoreApplication::processEvents();
+    w.txtEdit()->viewport()->repaint();
+}
+
+void BM_ComposeAndShow1_5MB(benchmark::State& state) {
+    ProgramState program;
+    fillAnswers(program.answers, 20 * 1024);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto w = std::make_unique<document::TextEditorWindow>(program);
+        state.ResumeTiming();
+        w->txtEdit()->setText(QString::fromStdString(DocumentComposer(program.answers)));
+        show(*w);
+        state.PauseTiming();
+        w.reset();
+        state.ResumeTiming();
+    }
+    state.counters["chars"] = double(DocumentComposer(program.answers).size());
+}
+BENCHMARK(BM_ComposeAndShow1_5MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_Show10MB(benchmark::State& state) {
+    ProgramState program;
+    const QString text = storyOfSize(10 * 1000 * 1000);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto w = std::make_unique<document::TextEditorWindow>(program);
+        state.ResumeTiming();
+        w->txtEdit()->setText(text);
+        show(*w);
+        state.PauseTiming();
+        w.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Show10MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Find Next from the start of a 10 MB story to a match on its last line. "Cold" is the first
+// search after a change of the content, which builds the plain text and its folded copy.
+void findNext10MB(benchmark::State& state, bool cold) {
+    ProgramState program;
+    document::TextEditorWindow w(program);
+    w.txtEdit()->setText(storyOfSize(10 * 1000 * 1000) + QStringLiteral("The END of it all"));
+    show(w);
+    g_dialogs.findText = QStringLiteral("end of it");
+    w.Find();
+    const qsizetype found = w.txtEdit()->SelStart();
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (cold) {
+            w.txtEdit()->setSelStart(0);
+            w.txtEdit()->setSelText(QStringLiteral("x"));
+        }
+        w.txtEdit()->setSelStart(0);
+        state.ResumeTiming();
+        w.FindNext();
+        if (w.txtEdit()->SelStart() != found + (cold ? 1 : 0))
+            state.SkipWithError("Find Next did not land on the match");
+        if (cold) {
+            state.PauseTiming();
+            w.txtEdit()->undo();
+            state.ResumeTiming();
+        }
+    }
+}
+void BM_FindNext10MB_Warm(benchmark::State& state) {
+    findNext10MB(state, false);
+}
+void BM_FindNext10MB_Cold(benchmark::State& state) {
+    findNext10MB(state, true);
+}
+BENCHMARK(BM_FindNext10MB_Warm)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_FindNext10MB_Cold)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    platform::WindowManager windows;
+    platform::Dialogs::install(&g_dialogs);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    platform::Dialogs::install(nullptr);
+    return 0;
+}

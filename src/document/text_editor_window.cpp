@@ -1,0 +1,491 @@
+#include "document/text_editor_window.h"
+
+#include "document/answer_data_file.h"
+#include "document/document_composer.h"
+#include "platform/dialogs.h"
+#include "platform/rich_text_edit.h"
+#include "platform/twips.h"
+#include "platform/window_manager.h"
+#include "questionnaire/program_state.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPrinter>
+#include <QTextCharFormat>
+#include <QTextDocument>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <limits>
+
+namespace kt::document {
+
+using namespace kt::platform;
+
+namespace {
+
+const QString kNewCaption = QStringLiteral("Kithtale - Text Editor");
+const QString kCaptionSuffix = QStringLiteral(" - Text Editor");
+const QString kNote = QStringLiteral("frmNote");
+
+constexpr int kClientWidth = 6810;
+constexpr int kClientHeight = 4995;
+// The platform font dialog's flags: screen and printer fonts, scalable only, WYSIWYG, effects
+// and an Apply button.
+constexpr int kFontDialogFlags = 0x28303;
+
+const QString& reminderText() {
+    static const QString text = QStringLiteral(
+        "NOTE:  Any changes made to this page can be saved to a file BUT the answers MUST BE "
+        "CHANGED IN THEIR INDIVIDUAL TEXT BOXES in order to be reloaded correctly later.  It is "
+        "suggested that you MAKE ALL CHANGES (other than font style and color) IN THE TEXT "
+        "BOXES, not here.");
+    return text;
+}
+
+// Tells when a watched window is hidden.
+class HideWatcher final : public QObject {
+public:
+    explicit HideWatcher(std::function<void()> onHidden) : m_onHidden(std::move(onHidden)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide)
+            m_onHidden();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onHidden;
+};
+
+// Filled rather than assigned from a literal, which some optimisers misjudge as overlapping.
+void setNoteAccepted(ProgramState& state, bool accepted) {
+    state.noteAccepted.assign(1, accepted ? 'Y' : 'N');
+}
+
+MsgButton askToSave() {
+    return messageBox(QStringLiteral("Do you want to save the current document?"),
+                      QStringLiteral("Kithtale"), MsgIcon::Exclamation,
+                      MsgButton::Yes | MsgButton::No | MsgButton::Cancel, MsgButton::Cancel);
+}
+
+} // namespace
+
+TextEditorWindow::TextEditorWindow(ProgramState& state)
+    : ProgramWindow(QStringLiteral("frmTxtEditor"), kNewCaption), m_state(state) {
+    m_menuBar = new QMenuBar(this);
+    m_txtEdit = new RichTextEdit(this);
+    // The control fills the client area below the menu bar and follows every resize.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_txtEdit);
+
+    QMenu* file = m_menuBar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addItem(file, "mnuFileOpen", "&Open", QKeySequence(Qt::CTRL | Qt::Key_O),
+            &TextEditorWindow::Open);
+    addSeparator(file, "Hyphen1");
+    addItem(file, "mnuFileSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S),
+            &TextEditorWindow::Save);
+    addItem(file, "mnuFileSaveAs", "Save &As", QKeySequence(Qt::CTRL | Qt::Key_A),
+            &TextEditorWindow::SaveAs);
+    addSeparator(file, "Hyphen2");
+    addItem(file, "mnuFilePrint", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P),
+            &TextEditorWindow::Print);
+    addSeparator(file, "Hyphen3");
+    addItem(file, "mnuFileReturn", "&Return to Main Menu", QKeySequence(Qt::CTRL | Qt::Key_R),
+            &TextEditorWindow::ReturnToMainMenu);
+    addSeparator(file, "Hyphen5");
+    addItem(file, "mnuFileExit", "E&xit", QKeySequence(), &TextEditorWindow::Exit);
+
+    QMenu* edit = m_menuBar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    m_cut = addItem(edit, "mnuEditCut", "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X),
+                    &TextEditorWindow::Cut);
+    m_copy = addItem(edit, "mnuEditCopy", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C),
+                     &TextEditorWindow::Copy);
+    m_paste = addItem(edit, "mnuEditPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V),
+                      &TextEditorWindow::Paste);
+    addSeparator(edit, "Hyphen4");
+    addItem(edit, "mnuEditFind", "&Find", QKeySequence(Qt::CTRL | Qt::Key_F),
+            &TextEditorWindow::Find);
+    addItem(edit, "mnuEditFindNext", "Find &Next", QKeySequence(Qt::Key_F3),
+            &TextEditorWindow::FindNext);
+    connect(edit, &QMenu::aboutToShow, this, &TextEditorWindow::EditMenuOpened);
+
+    QMenu* options = m_menuBar->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    addItem(options, "mnuOptionsFont", "Font", QKeySequence(Qt::CTRL | Qt::Key_T),
+            &TextEditorWindow::Font);
+    addItem(options, "mnuOptionsColor", "Color", QKeySequence(Qt::CTRL | Qt::Key_L),
+            &TextEditorWindow::Color);
+
+    m_txtEdit->setEditActions(m_cut, m_copy, m_paste);
+    connect(m_txtEdit, &RichTextEdit::editCommandRequested, this,
+            [this](RichTextEdit::EditCommand command) {
+                // The control's own keys obey the state of the Edit items, like their shortcuts.
+                switch (command) {
+                case RichTextEdit::EditCommand::Cut:
+                    if (m_cut->isEnabled())
+                        Cut();
+                    break;
+                case RichTextEdit::EditCommand::Copy:
+                    if (m_copy->isEnabled())
+                        Copy();
+                    break;
+                case RichTextEdit::EditCommand::Paste:
+                    if (m_paste->isEnabled())
+                        Paste();
+                    break;
+                }
+            });
+    connect(m_txtEdit, &RichTextEdit::Change, this, [this] { m_documentModified = true; });
+
+    // Text put in later takes this format.
+    QTextCharFormat format;
+    format.setFontFamilies(QStringList{QStringLiteral("arial")});
+    format.setFontPointSize(12);
+    m_txtEdit->setCurrentCharFormat(format);
+    // The same for text without a format of its own, such as a plain text file opened later.
+    QFont base(QStringLiteral("arial"));
+    base.setPointSize(12);
+    m_txtEdit->setFont(base);
+
+    m_state.editorActivationCount = 0;
+
+    resize(px(kClientWidth), px(kClientHeight) + m_menuBar->sizeHint().height());
+    centreOnScreen();
+}
+
+TextEditorWindow::~TextEditorWindow() {
+    if (m_waitLoop)
+        m_waitLoop->quit();
+}
+
+QAction* TextEditorWindow::addItem(QMenu* menu, const char* name, const char* caption,
+                                   const QKeySequence& key, void (TextEditorWindow::*command)()) {
+    auto* action = new QAction(QString::fromLatin1(caption), this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, command);
+    menu->addAction(action);
+    addAction(action);
+    return action;
+}
+
+void TextEditorWindow::addSeparator(QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+void TextEditorWindow::activated() {
+    if (m_reminderFlag == QLatin1String("O"))
+        messageBox(reminderText(), QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok,
+                   MsgButton::Ok);
+
+    bool saved = false;
+    if (m_state.noteAccepted == "Y" && m_pendingSave == QLatin1String("S")) {
+        SavingData();
+        saved = true;
+    } else if (m_state.noteAccepted == "Y" && m_pendingSave == QLatin1String("A")) {
+        SavingDataAs();
+        saved = true;
+    }
+    if (saved) {
+        setNoteAccepted(m_state, false);
+        m_reminderFlag = QStringLiteral("N");
+    }
+
+    if (m_state.editorActivationCount == 0)
+        m_txtEdit->setText(QString::fromStdString(DocumentComposer(m_state.answers)));
+
+    // Only whether the count is zero matters; it stops at the top of its range.
+    if (m_state.editorActivationCount < std::numeric_limits<std::int16_t>::max())
+        ++m_state.editorActivationCount;
+    m_reminderFlag = QStringLiteral("O");
+
+    if (saved) {
+        m_pendingSaveRan = true;
+        if (m_waitLoop)
+            m_waitLoop->quit();
+    }
+}
+
+bool TextEditorWindow::hasCurrentFile() const {
+    return windowTitle() != kNewCaption;
+}
+
+void TextEditorWindow::setCurrentFile(const QString& path) {
+    m_currentFile = path;
+    setWindowTitle(path + kCaptionSuffix);
+}
+
+void TextEditorWindow::reportSaveFailure(const QString& what, const QString& reason) {
+    const QString why = reason.isEmpty() ? QStringLiteral("unknown") : reason;
+    messageBox(what + QStringLiteral("\n\nReason: ") + why +
+                   QStringLiteral("\n\nYour document is still here.  Please save it again, for "
+                                  "example in another folder."),
+               QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok, MsgButton::Ok);
+}
+
+void TextEditorWindow::SavingData() {
+    m_reminderFlag = QStringLiteral("N");
+    QString error;
+    if (!m_txtEdit->SaveFile(m_currentFile, &error)) {
+        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") +
+                              m_currentFile,
+                          error);
+        m_saveCancelled = true;
+        return;
+    }
+    m_documentPath = m_currentFile;
+    std::string dataError;
+    if (!SaveDataFile(m_documentPath.toStdString(), m_state.answers, &dataError)) {
+        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") +
+                              m_documentPath +
+                              QStringLiteral("\nbut the answer data file beside it could not be "
+                                             "written."),
+                          QString::fromStdString(dataError));
+        m_saveCancelled = true;
+        return;
+    }
+    m_documentModified = false;
+    m_saveCancelled = false;
+}
+
+void TextEditorWindow::SavingDataAs() {
+    m_reminderFlag = QStringLiteral("N");
+    FileRequest request;
+    request.filter = QStringLiteral("Rich Text Files (*.rtf)|*.rtf");
+    request.initialName = m_dialogFileName;
+    request.confirmOverwrite = true;
+    request.pathMustExist = true;
+    const std::optional<QString> chosen = Dialogs::current().saveFile(request);
+    if (!chosen) {
+        m_saveCancelled = true;
+        return;
+    }
+    m_dialogFileName = *chosen;
+    QString error;
+    if (!m_txtEdit->SaveFile(*chosen, &error)) {
+        reportSaveFailure(
+            QStringLiteral("Your document could not be saved to this file:\n") + *chosen, error);
+        m_saveCancelled = true;
+        return;
+    }
+    m_documentPath = *chosen;
+    std::string dataError;
+    if (!SaveDataFile(m_documentPath.toStdString(), m_state.answers, &dataError)) {
+        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + *chosen +
+                              QStringLiteral("\nbut the answer data file beside it could not be "
+                                             "written."),
+                          QString::fromStdString(dataError));
+        m_saveCancelled = true;
+        return;
+    }
+    setCurrentFile(*chosen);
+    m_documentModified = false;
+    m_saveCancelled = false;
+}
+
+void TextEditorWindow::showNote() {
+    if (!windows().isRegistered(kNote))
+        return;
+    // Not modal; the editor stays shown behind it.
+    showWindow(kNote);
+}
+
+void TextEditorWindow::Save() {
+    setNoteAccepted(m_state, false);
+    m_reminderFlag = QStringLiteral("N");
+    if (hasCurrentFile()) {
+        m_pendingSave = QStringLiteral("S");
+        SavingData();
+    } else {
+        m_pendingSave = QStringLiteral("A");
+        showNote();
+    }
+}
+
+void TextEditorWindow::SaveAs() {
+    setNoteAccepted(m_state, false);
+    m_reminderFlag = QStringLiteral("N");
+    m_pendingSave = QStringLiteral("A");
+    showNote();
+}
+
+bool TextEditorWindow::saveAndWait() {
+    m_pendingSaveRan = false;
+    Save();
+    if (m_pendingSave == QLatin1String("S"))
+        return !m_saveCancelled;
+
+    // The save goes on once the user has pressed OK on the note; closing the note from its
+    // title bar instead, or the program ending, counts as a cancelled save.
+    QPointer<ProgramWindow> note = windows().find(kNote);
+    if (note && note->isVisible() && !m_pendingSaveRan) {
+        QEventLoop loop;
+        m_waitLoop = &loop;
+        connect(note.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        connect(&windows(), &WindowManager::programEnded, &loop, &QEventLoop::quit);
+        // Once the note is gone from the screen, the activation that its OK leads to runs on
+        // the next turn of the event loop; if no save has run by then, none will.
+        HideWatcher watcher([&loop] {
+            QTimer::singleShot(0, &loop, [&loop] {
+                WindowManager::instance().settle();
+                loop.quit();
+            });
+        });
+        note->installEventFilter(&watcher);
+        loop.exec();
+        if (note)
+            note->removeEventFilter(&watcher);
+        m_waitLoop = nullptr;
+    }
+    if (!m_pendingSaveRan) {
+        m_saveCancelled = true;
+        return false;
+    }
+    return !m_saveCancelled;
+}
+
+void TextEditorWindow::Open() {
+    if (m_waitLoop)
+        return;
+    if (m_documentModified) {
+        switch (askToSave()) {
+        case MsgButton::Yes:
+            if (!saveAndWait())
+                return;
+            break;
+        case MsgButton::No:
+            break;
+        default:
+            return;
+        }
+    }
+    m_dialogFileName.clear();
+    FileRequest request;
+    request.filter = QStringLiteral(
+        "Rich Text Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
+    request.fileMustExist = true;
+    const std::optional<QString> chosen = Dialogs::current().openFile(request);
+    if (!chosen)
+        return;
+    m_dialogFileName = *chosen;
+    // Any file is read as rich text; one that is not rich text comes in as plain text.
+    if (!m_txtEdit->LoadFile(*chosen))
+        return;
+    m_documentModified = false;
+    setCurrentFile(*chosen);
+}
+
+void TextEditorWindow::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!Dialogs::current().printer(printer))
+        return;
+    // The whole document, laid out in pages with its formatting.
+    m_txtEdit->document()->print(&printer);
+}
+
+void TextEditorWindow::ReturnToMainMenu() {
+    m_exitMode = QStringLiteral("R");
+    close();
+}
+
+void TextEditorWindow::Exit() {
+    close();
+}
+
+bool TextEditorWindow::closeRequested() {
+    if (m_waitLoop)
+        return false;
+    if (m_documentModified) {
+        switch (askToSave()) {
+        case MsgButton::Yes:
+            if (!saveAndWait()) {
+                m_exitMode = QStringLiteral("N");
+                return false;
+            }
+            break;
+        case MsgButton::No:
+            break;
+        default:
+            // A later Exit must end the program, not go back to the main menu.
+            m_exitMode = QStringLiteral("N");
+            return false;
+        }
+    }
+    if (m_exitMode == QLatin1String("R")) {
+        showWindow(QStringLiteral("frmMain"));
+        hide();
+        return true;
+    }
+    windows().endProgram();
+    return true;
+}
+
+void TextEditorWindow::EditMenuOpened() {
+    const bool selected = m_txtEdit->hasSelection();
+    m_cut->setEnabled(selected);
+    m_copy->setEnabled(selected);
+    m_paste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+}
+
+void TextEditorWindow::Cut() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_txtEdit->SelText());
+    if (m_txtEdit->hasSelection())
+        m_txtEdit->setSelText(QString());
+}
+
+void TextEditorWindow::Copy() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_txtEdit->SelText());
+}
+
+void TextEditorWindow::Paste() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty() && !m_txtEdit->hasSelection())
+        return;
+    m_txtEdit->setSelText(text);
+}
+
+void TextEditorWindow::Font() {
+    const SelectionFormat current = m_txtEdit->selectionFormat();
+    FontRequest request;
+    request.initial = {current.family, current.pointSize, current.bold, current.italic,
+                       current.underline};
+    request.flags = kFontDialogFlags;
+    const std::optional<FontChoice> chosen = Dialogs::current().font(request);
+    if (!chosen)
+        return;
+    // A selection of several fonts takes the choice as a whole. A change of font alone is not
+    // a change of the document's content.
+    m_txtEdit->setSelectionFont(chosen->family, chosen->pointSize, chosen->bold, chosen->italic,
+                                chosen->underline);
+}
+
+void TextEditorWindow::Color() {
+    const std::optional<QColor> chosen =
+        Dialogs::current().color(m_txtEdit->selectionFormat().color);
+    if (!chosen)
+        return;
+    if (m_txtEdit->selectionAllInColor(*chosen))
+        return;
+    m_txtEdit->setSelectionColor(*chosen);
+    m_documentModified = true;
+}
+
+} // namespace kt::document

@@ -1,0 +1,462 @@
+#include "platform/rich_text_edit.h"
+
+#include "platform/rtf/rtf.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kt::platform {
+namespace {
+
+// Texts longer than this get the busy cursor while they are put in.
+constexpr qsizetype kBusyTextLength = 1 << 20;
+
+constexpr double kMinZoom = 0.5;
+constexpr double kMaxZoom = 4.0;
+constexpr double kZoomStep = 1.1;
+
+bool isBreak(char16_t c) {
+    // Paragraph and line separators, and the frame marks that plain text shows as breaks too.
+    return c == 0x2029 || c == 0x2028 || c == 0xFDD0 || c == 0xFDD1;
+}
+
+class BusyCursor {
+public:
+    explicit BusyCursor(bool busy) : m_busy(busy) {
+        if (m_busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor() {
+        if (m_busy)
+            QApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool m_busy;
+};
+
+} // namespace
+
+int ZoomDevice::metric(PaintDeviceMetric m) const {
+    // The screen's resolution scaled by the factor; the rest as a plain 96 dpi screen.
+    const int dpi = static_cast<int>(std::lround(96 * m_factor));
+    switch (m) {
+    case PdmDpiX:
+    case PdmDpiY:
+    case PdmPhysicalDpiX:
+    case PdmPhysicalDpiY:
+        return dpi;
+    case PdmWidth:
+    case PdmHeight:
+        return 4096;
+    case PdmWidthMM:
+    case PdmHeightMM:
+        return 4096 * 254 / (dpi * 10);
+    case PdmNumColors:
+        return 0xFFFFFF;
+    case PdmDepth:
+        return 24;
+    case PdmDevicePixelRatio:
+        return 1;
+    case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
+    }
+    return 0;
+}
+
+RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
+    setObjectName(QStringLiteral("txtEdit"));
+    setAcceptRichText(false);
+    attachDocument();
+}
+
+RichTextEdit::~RichTextEdit() = default;
+
+void RichTextEdit::attachDocument() {
+    connect(document(), &QTextDocument::contentsChange, this, &RichTextEdit::onContentsChange,
+            Qt::UniqueConnection);
+    setZoomFactor(m_zoom.factor());
+}
+
+void RichTextEdit::onContentsChange(int, int, int) {
+    if (m_quiet)
+        return;
+    ++m_revision;
+    Q_EMIT Change();
+}
+
+QString RichTextEdit::Text() const {
+    ensureIndex();
+    return m_text;
+}
+
+void RichTextEdit::setText(const QString& text) {
+    BusyCursor busy(text.size() > kBusyTextLength);
+    m_quiet = true;
+    // Keeps the format at the insertion point for the whole new text.
+    setPlainText(text);
+    m_quiet = false;
+    ++m_revision;
+    Q_EMIT Change();
+}
+
+void RichTextEdit::ensureIndex() const {
+    if (m_indexedRevision == m_revision)
+        return;
+    const QString raw = document()->toRawText();
+    m_breaks.clear();
+    const char16_t* in = reinterpret_cast<const char16_t*>(raw.constData());
+    const qsizetype n = raw.size();
+    for (qsizetype i = 0; i < n; ++i)
+        if (isBreak(in[i]))
+            m_breaks.push_back(static_cast<int>(i));
+    m_text.resize(n + static_cast<qsizetype>(m_breaks.size()));
+    char16_t* out = reinterpret_cast<char16_t*>(m_text.data());
+    qsizetype from = 0;
+    for (int b : m_breaks) {
+        std::copy(in + from, in + b, out);
+        out += b - from;
+        *out++ = u'\r';
+        *out++ = u'\n';
+        from = b + 1;
+    }
+    std::copy(in + from, in + n, out);
+    m_indexedRevision = m_revision;
+}
+
+qsizetype RichTextEdit::toCrLf(int documentPosition) const {
+    ensureIndex();
+    const auto before = std::lower_bound(m_breaks.begin(), m_breaks.end(), documentPosition);
+    return documentPosition + (before - m_breaks.begin());
+}
+
+int RichTextEdit::toDocument(qsizetype crlfPosition) const {
+    ensureIndex();
+    const qsizetype c = std::clamp<qsizetype>(crlfPosition, 0, m_text.size());
+    // Break i stands at CR LF positions breaks[i] + i and breaks[i] + i + 1; count the breaks
+    // that start before c and do not hold c between their two characters.
+    qsizetype lo = 0;
+    qsizetype hi = static_cast<qsizetype>(m_breaks.size());
+    while (lo < hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (m_breaks[static_cast<size_t>(mid)] + mid + 1 < c)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return static_cast<int>(c - lo);
+}
+
+qsizetype RichTextEdit::SelStart() const {
+    return toCrLf(textCursor().selectionStart());
+}
+
+void RichTextEdit::setSelStart(qsizetype start) {
+    QTextCursor c = textCursor();
+    c.setPosition(toDocument(start));
+    setTextCursor(c);
+}
+
+qsizetype RichTextEdit::SelLength() const {
+    const QTextCursor c = textCursor();
+    return toCrLf(c.selectionEnd()) - toCrLf(c.selectionStart());
+}
+
+void RichTextEdit::setSelLength(qsizetype length) {
+    select(SelStart(), length);
+}
+
+void RichTextEdit::select(qsizetype start, qsizetype length) {
+    QTextCursor c = textCursor();
+    c.setPosition(toDocument(start));
+    c.setPosition(toDocument(start + std::max<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+QString RichTextEdit::SelText() const {
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection())
+        return {};
+    const qsizetype start = toCrLf(c.selectionStart());
+    return m_text.mid(start, toCrLf(c.selectionEnd()) - start);
+}
+
+void RichTextEdit::setSelText(const QString& text) {
+    QTextCursor c = textCursor();
+    c.insertText(text);
+    setTextCursor(c);
+}
+
+bool RichTextEdit::hasSelection() const {
+    return textCursor().hasSelection();
+}
+
+template <class Fn> void RichTextEdit::forEachRun(Fn&& fn) const {
+    const QTextCursor cursor = textCursor();
+    const int a = cursor.selectionStart();
+    const int b = cursor.selectionEnd();
+    bool any = false;
+    if (a < b) {
+        for (QTextBlock block = document()->findBlock(a); block.isValid() && block.position() < b;
+             block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment f = it.fragment();
+                if (f.position() + f.length() <= a)
+                    continue;
+                if (f.position() >= b)
+                    break;
+                any = true;
+                if (!fn(f.charFormat()))
+                    return;
+            }
+        }
+    }
+    if (!any)
+        fn(cursor.charFormat());
+}
+
+QColor RichTextEdit::colorOf(const QTextCharFormat& format) const {
+    if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+        format.foreground().style() != Qt::NoBrush)
+        return format.foreground().color();
+    return palette().color(QPalette::Text);
+}
+
+SelectionFormat RichTextEdit::resolve(const QTextCharFormat& format) const {
+    const QFont f = format.font().resolve(document()->defaultFont());
+    return {f.family(), f.pointSizeF(), f.bold(), f.italic(), f.underline(), colorOf(format)};
+}
+
+SelectionFormat RichTextEdit::selectionFormat() const {
+    SelectionFormat first;
+    forEachRun([&](const QTextCharFormat& f) {
+        first = resolve(f);
+        return false;
+    });
+    return first;
+}
+
+bool RichTextEdit::selectionMixesFonts() const {
+    std::optional<SelectionFormat> first;
+    bool mixed = false;
+    forEachRun([&](const QTextCharFormat& f) {
+        const SelectionFormat s = resolve(f);
+        if (!first) {
+            first = s;
+            return true;
+        }
+        mixed = s.family.compare(first->family, Qt::CaseInsensitive) != 0 ||
+                s.pointSize != first->pointSize || s.bold != first->bold ||
+                s.italic != first->italic || s.underline != first->underline;
+        return !mixed;
+    });
+    return mixed;
+}
+
+bool RichTextEdit::selectionMixesColors() const {
+    std::optional<QRgb> first;
+    bool mixed = false;
+    forEachRun([&](const QTextCharFormat& f) {
+        const QRgb c = colorOf(f).rgb();
+        if (!first)
+            first = c;
+        mixed = c != *first;
+        return !mixed;
+    });
+    return mixed;
+}
+
+bool RichTextEdit::selectionAllInColor(const QColor& color) const {
+    bool all = true;
+    forEachRun([&](const QTextCharFormat& f) {
+        all = colorOf(f).rgb() == color.rgb();
+        return all;
+    });
+    return all;
+}
+
+void RichTextEdit::setSelectionFont(const QString& family, double pointSize, bool bold, bool italic,
+                                    bool underline) {
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{family});
+    if (pointSize > 0)
+        f.setFontPointSize(pointSize);
+    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(italic);
+    f.setFontUnderline(underline);
+    m_quiet = true;
+    mergeCurrentCharFormat(f);
+    m_quiet = false;
+}
+
+void RichTextEdit::setSelectionColor(const QColor& color) {
+    QTextCharFormat f;
+    f.setForeground(QBrush(color));
+    m_quiet = true;
+    mergeCurrentCharFormat(f);
+    m_quiet = false;
+}
+
+bool RichTextEdit::LoadFile(const QString& path, QString* error) {
+    // Read into a document of its own, so a failed load leaves the shown one untouched and the
+    // load itself is not an undo step.
+    auto* fresh = new QTextDocument(this);
+    fresh->setDefaultFont(document()->defaultFont());
+    fresh->setUndoRedoEnabled(false);
+    bool ok = false;
+    {
+        BusyCursor busy(QFileInfo(path).size() > kBusyTextLength);
+        ok = rtf::loadFile(path, *fresh, error);
+        if (ok) {
+            fresh->setUndoRedoEnabled(true);
+            QPointer<QTextDocument> previous = m_ownedDocument;
+            m_quiet = true;
+            setDocument(fresh);
+            m_quiet = false;
+            m_ownedDocument = fresh;
+            delete previous.data();
+            attachDocument();
+        }
+    }
+    if (!ok) {
+        delete fresh;
+        return false;
+    }
+    ++m_revision;
+    Q_EMIT Change();
+    return true;
+}
+
+bool RichTextEdit::SaveFile(const QString& path, QString* error) const {
+    return rtf::saveFile(path, *document(), error);
+}
+
+void RichTextEdit::setEditActions(QAction* cut, QAction* copy, QAction* paste) {
+    m_editActions = {cut, copy, paste};
+}
+
+void RichTextEdit::setZoomFactor(double factor) {
+    factor = std::clamp(factor, kMinZoom, kMaxZoom);
+    if (std::abs(factor - 1.0) < 1e-6)
+        factor = 1.0;
+    m_zoom.setFactor(factor);
+    // The layout measures on the zoom device; painting stays on the viewport at 1:1, so the
+    // document is drawn larger or smaller while its formats stay as they are.
+    document()->documentLayout()->setPaintDevice(
+        factor == 1.0 ? static_cast<QPaintDevice*>(viewport()) : &m_zoom);
+    document()->markContentsDirty(0, document()->characterCount());
+    viewport()->update();
+}
+
+bool RichTextEdit::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Let the window's menu shortcuts have these instead of the control's own handling.
+        if (key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy) ||
+            key->matches(QKeySequence::Paste) || key->matches(QKeySequence::SelectAll)) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QTextEdit::event(event);
+}
+
+void RichTextEdit::keyPressEvent(QKeyEvent* event) {
+    // Reached only when the window's shortcut did not take the key (its item is disabled, or the
+    // key is another form of the same gesture such as Shift+Delete).
+    if (event->matches(QKeySequence::Cut)) {
+        Q_EMIT editCommandRequested(EditCommand::Cut);
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        Q_EMIT editCommandRequested(EditCommand::Copy);
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        Q_EMIT editCommandRequested(EditCommand::Paste);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll))
+        return; // Ctrl+A is the window's Save As
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            setZoomFactor(zoomFactor() * kZoomStep);
+            return;
+        case Qt::Key_Minus:
+            setZoomFactor(zoomFactor() / kZoomStep);
+            return;
+        case Qt::Key_Y:
+            if (mods == Qt::ControlModifier) {
+                redo();
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextEdit::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* undoItem = menu.addAction(QStringLiteral("&Undo"), this, &QTextEdit::undo);
+    undoItem->setEnabled(document()->isUndoAvailable());
+    QAction* redoItem = menu.addAction(QStringLiteral("&Redo"), this, &QTextEdit::redo);
+    redoItem->setEnabled(document()->isRedoAvailable());
+    menu.addSeparator();
+    for (const auto& a : m_editActions)
+        if (a)
+            menu.addAction(a);
+    menu.exec(event->globalPos());
+}
+
+void RichTextEdit::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton)
+        return; // no paste of the selection buffer around the Paste rules
+    QTextEdit::mousePressEvent(event);
+}
+
+void RichTextEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton)
+        return;
+    QTextEdit::mouseReleaseEvent(event);
+}
+
+QMimeData* RichTextEdit::createMimeDataFromSelection() const {
+    auto* mime = new QMimeData;
+    mime->setText(SelText());
+    return mime;
+}
+
+bool RichTextEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText();
+}
+
+void RichTextEdit::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText())
+        return;
+    QTextCursor c = textCursor();
+    c.insertText(source->text());
+    setTextCursor(c);
+}
+
+} // namespace kt::platform

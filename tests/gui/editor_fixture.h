@@ -1,0 +1,87 @@
+#pragma once
+
+#include "document/text_editor_window.h"
+#include "platform/dialogs.h"
+#include "platform/rich_text_edit.h"
+#include "platform/window_manager.h"
+#include "support/program_fixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace kt::test {
+
+class EditorFixture : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    static const QString& reminderText() {
+        static const QString text = QStringLiteral(
+            "NOTE:  Any changes made to this page can be saved to a file BUT the answers MUST BE "
+            "CHANGED IN THEIR INDIVIDUAL TEXT BOXES in order to be reloaded correctly later.  It "
+            "is suggested that you MAKE ALL CHANGES (other than font style and color) IN THE "
+            "TEXT BOXES, not here.");
+        return text;
+    }
+    static platform::MessageRequest reminderRequest() {
+        return {reminderText(), QStringLiteral("Kithtale"), platform::MsgIcon::Exclamation,
+                platform::MsgButton::Ok, platform::MsgButton::Ok};
+    }
+    static platform::MessageRequest saveQuestion() {
+        using platform::MsgButton;
+        return {QStringLiteral("Do you want to save the current document?"),
+                QStringLiteral("Kithtale"), platform::MsgIcon::Exclamation,
+                MsgButton::Yes | MsgButton::No | MsgButton::Cancel, MsgButton::Cancel};
+    }
+
+    // From the splash to the editor, through its first activation and the reminder.
+    document::TextEditorWindow* openEditor() {
+        enterMainMenu();
+        dialogs->answerMessage(platform::MsgButton::Ok);
+        click(QStringLiteral("frmMain"), QStringLiteral("cmdSaveFile"));
+        settle();
+        return editor();
+    }
+    document::TextEditorWindow* editor() const {
+        return static_cast<document::TextEditorWindow*>(window(QStringLiteral("frmTxtEditor")));
+    }
+    platform::RichTextEdit* txt() const { return editor()->txtEdit(); }
+    QAction* item(const char* name) const {
+        return editor()->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    void trigger(const char* name) {
+        QAction* a = item(name);
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+        settle();
+    }
+    void openEditMenu() {
+        auto* menu = editor()->findChild<QMenu*>(QStringLiteral("mnuEdit"));
+        ASSERT_NE(menu, nullptr);
+        Q_EMIT menu->aboutToShow();
+    }
+    // Runs fn from the event loop once the activations queued now have run, as a user's click
+    // would: used from inside a modal wait.
+    static void later(std::function<void()> fn) {
+        QTimer::singleShot(0, [fn] { QTimer::singleShot(0, [fn] { QTimer::singleShot(0, fn); }); });
+    }
+    void pressNoteOk() { click(QStringLiteral("frmNote"), QStringLiteral("cmdOK")); }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+    static QByteArray contents(const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace kt::test
