@@ -44,6 +44,8 @@ SaveNote::SaveNote(ProgramState& state)
 
     auto* ok =
         addButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"), 2280, 3480, 1335, 495);
+    ok->setAccessibleDescription(
+        QStringLiteral("Closes this note and goes on with saving your story to a file."));
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
