@@ -4,6 +4,7 @@
 
 #include "platform/rtf/rtf.h"
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -310,6 +312,98 @@ TEST_P(RtfCorpus, ReadsToProducersText) {
     QTextDocument doc;
     ASSERT_TRUE(kt::rtf::read(readBytes(dataDir() + kCorpus + row.file), doc));
     checkText(kCorpus, row, doc);
+}
+
+// What the corpus files' `features` column promises, checked on the loaded document.
+struct Found {
+    int images = 0, tables = 0, lists = 0, links = 0, centred = 0, right = 0, justified = 0;
+    int pageBreaks = 0, rtl = 0, indents = 0;
+    bool bold = false, italic = false, underline = false, strike = false, super = false,
+         sub = false, colour = false, background = false, halfPoint = false;
+    QSet<QString> families;
+};
+
+Found survey(const QTextDocument& d) {
+    Found f;
+    for (QTextFrame* frame : d.rootFrame()->childFrames())
+        if (qobject_cast<QTextTable*>(frame))
+            ++f.tables;
+    QSet<QTextList*> lists;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat bf = b.blockFormat();
+        const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
+        f.centred += a == Qt::AlignHCenter;
+        f.right += a == Qt::AlignRight;
+        f.justified += a == Qt::AlignJustify;
+        f.pageBreaks += (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) != 0;
+        f.rtl += bf.layoutDirection() == Qt::RightToLeft;
+        f.indents += bf.leftMargin() > 0 || bf.textIndent() != 0 || bf.rightMargin() > 0;
+        if (b.textList())
+            lists.insert(b.textList());
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat c = it.fragment().charFormat();
+            if (c.isImageFormat()) {
+                ++f.images;
+                continue;
+            }
+            f.bold |= bold(c);
+            f.italic |= c.fontItalic();
+            f.underline |= c.fontUnderline();
+            f.strike |= c.fontStrikeOut();
+            f.super |= c.verticalAlignment() == QTextCharFormat::AlignSuperScript;
+            f.sub |= c.verticalAlignment() == QTextCharFormat::AlignSubScript;
+            f.colour |= !defaultColour(c);
+            f.background |= c.background().style() != Qt::NoBrush;
+            f.halfPoint |= c.fontPointSize() != std::floor(c.fontPointSize());
+            f.links += c.isAnchor() && !c.anchorHref().isEmpty();
+            f.families.insert(c.fontFamilies().toStringList().value(0));
+        }
+    }
+    f.lists = static_cast<int>(lists.size());
+    return f;
+}
+
+TEST_P(RtfCorpus, HasTheFormattingItsFeaturesList) {
+    const ManifestRow& row = GetParam();
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(readBytes(dataDir() + kCorpus + row.file), doc));
+    const Found f = survey(doc);
+    const QStringList features = row.features;
+    auto has = [&](const char* tag) { return features.contains(QLatin1String(tag)); };
+    const bool pandoc = has("pandoc"); // writes list labels as text and tables as paragraphs
+    const struct {
+        bool applies;
+        bool kept;
+        const char* what;
+    } promises[] = {
+        {has("image-png") || has("image-jpeg"), f.images >= 1, "a picture"},
+        {has("table") && !pandoc, f.tables >= 1, "a table"},
+        {(has("bullets") || has("numbered-list")) && !pandoc, f.lists >= 1, "a list"},
+        {has("nested-list") && !pandoc, f.lists >= 2, "nested lists"},
+        {has("hyperlinks"), f.links >= 1, "a hyperlink"},
+        {has("bold"), f.bold, "bold"},
+        {has("italic"), f.italic, "italic"},
+        {has("underline"), f.underline, "underline"},
+        {has("strike"), f.strike, "strike-through"},
+        {has("superscript"), f.super, "superscript"},
+        {has("subscript"), f.sub, "subscript"},
+        {has("colour"), f.colour, "a text colour"},
+        {has("highlight"), f.background, "a background colour"},
+        {has("half-point-size"), f.halfPoint, "a half-point size"},
+        {has("fonts"), f.families.size() >= 2, "two font families"},
+        {has("align-center"), f.centred >= 1, "a centred paragraph"},
+        {has("align-right"), f.right >= 1, "a right-aligned paragraph"},
+        {has("align-justify"), f.justified >= 1, "a justified paragraph"},
+        {has("indents"), f.indents >= 1, "an indented paragraph"},
+        {has("page-breaks"), f.pageBreaks >= 1, "a page break"},
+        {has("rtl"), f.rtl >= 1, "a right-to-left paragraph"},
+        {has("empty-document"), doc.blockCount() == 1, "one empty block"},
+    };
+    for (const auto& p : promises) {
+        if (p.applies) {
+            EXPECT_TRUE(p.kept) << row.file.toStdString() << " lacks " << p.what;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RtfCase,

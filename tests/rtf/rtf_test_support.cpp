@@ -46,6 +46,7 @@ std::vector<ManifestRow> loadManifest(const QString& folder) {
         row.ignore = cell("ignore");
         row.formats = cell("formats");
         row.description = cell("description");
+        row.features = cell("features").split(u',', Qt::SkipEmptyParts);
         const QString alt = cell("alt_expected");
         if (!alt.isEmpty())
             row.alternatives = alt.split(u',', Qt::SkipEmptyParts);

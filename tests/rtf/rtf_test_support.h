@@ -21,6 +21,7 @@ struct ManifestRow {
     std::string name; // test name made from the file name
     QString file, expected, mode, ignore, formats, description;
     QStringList alternatives;
+    QStringList features;
 };
 std::vector<ManifestRow> loadManifest(const QString& folder);
 

@@ -9,7 +9,10 @@
 
 namespace kt::rtf::detail {
 
-DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {}
+DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {
+    // One edit block: views and layouts hear of the new content once, not per run.
+    cursor_.beginEditBlock();
+}
 
 void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
@@ -145,14 +148,17 @@ void DocumentBuilder::recordRowMerges() {
     merges_[static_cast<size_t>(row_)] = rowMerges_;
 }
 
-void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, bool inTable) {
+void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int formatId,
+                           bool inTable) {
     if (text.isEmpty())
         return;
     open(inTable);
-    if (!run_.isEmpty() && format != runFormat_)
+    if (!run_.isEmpty() && formatId != runFormatId_)
         flushRun();
-    if (run_.isEmpty())
+    if (run_.isEmpty()) {
         runFormat_ = format;
+        runFormatId_ = formatId;
+    }
     run_ += text;
 }
 
@@ -222,11 +228,12 @@ void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat&
         if (!run_.isEmpty())
             applyParagraph(props, markFormat);
         closeTable();
-        return;
+    } else {
+        if (!pendingBlock_ && (blockTouched_ || !run_.isEmpty()))
+            applyParagraph(props, markFormat);
+        flushRun();
     }
-    if (!pendingBlock_ && (blockTouched_ || !run_.isEmpty()))
-        applyParagraph(props, markFormat);
-    flushRun();
+    cursor_.endEditBlock();
 }
 
 } // namespace kt::rtf::detail

@@ -34,7 +34,8 @@ class DocumentBuilder {
 public:
     explicit DocumentBuilder(QTextDocument& document);
 
-    void text(QStringView text, const QTextCharFormat& format, bool inTable);
+    // formatId names the format: equal ids are equal formats.
+    void text(QStringView text, const QTextCharFormat& format, int formatId, bool inTable);
     void image(const QTextImageFormat& format, bool inTable);
     // \par and friends. soft: a \page or \sect that ends a paragraph only if one is open.
     void endParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat,
@@ -60,6 +61,7 @@ private:
     QTextCursor cursor_;
     QString run_;
     QTextCharFormat runFormat_;
+    int runFormatId_ = -1;
     bool pendingBlock_ = false;
     bool pageBreakNext_ = false;
     bool blockTouched_ = false;

@@ -193,10 +193,12 @@ void TextDecoder::decode(int codePage, QByteArrayView bytes, QString& out) {
     const SingleByteTable* table = singleByteTable(codePage);
     if (!table)
         table = singleByteTable(1252);
-    out.reserve(out.size() + bytes.size());
+    const qsizetype start = out.size();
+    out.resize(start + bytes.size());
+    char16_t* p = reinterpret_cast<char16_t*>(out.data()) + start;
     for (char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        out += QChar(u < 0x80 ? char16_t(u) : table->high[u - 0x80]);
+        *p++ = u < 0x80 ? char16_t(u) : table->high[u - 0x80];
     }
 }
 

@@ -182,6 +182,8 @@ enum class Cw : std::uint8_t {
     Super,
     Sub,
     NoSuperSub,
+    Up,
+    Dn,
     V,
     Fs,
     Cf,
@@ -338,6 +340,8 @@ const std::unordered_map<std::string_view, Cw>& words() {
             {"super", Cw::Super},
             {"sub", Cw::Sub},
             {"nosupersub", Cw::NoSuperSub},
+            {"up", Cw::Up},
+            {"dn", Cw::Dn},
             {"v", Cw::V},
             {"fs", Cw::Fs},
             {"cf", Cw::Cf},
@@ -498,6 +502,18 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
+struct CharStateHash {
+    size_t operator()(const CharState& c) const {
+        size_t h = static_cast<size_t>(c.font) * 1000003u;
+        for (int v :
+             {c.size, c.fg, c.bg, c.link,
+              (c.bold ? 1 : 0) | (c.italic ? 2 : 0) | (c.strike ? 4 : 0) | (c.hidden ? 8 : 0) |
+                  (c.underline << 4) | (c.valign << 8) | (c.caps << 12)})
+            h = (h ^ static_cast<size_t>(v)) * 1099511628211u;
+        return h;
+    }
+};
+
 struct ParaState {
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
     int ls = 0, ilvl = 0, itap = 0;
@@ -638,7 +654,14 @@ private:
 
     int fontCodePage(int font) const;
     int currentCodePage() const { return fontCodePage(st_.chr.font); }
-    const QTextCharFormat& charFormat();
+    int formatId();
+    const QTextCharFormat& charFormat() { return formats_[static_cast<size_t>(formatId())]; }
+    QTextCharFormat makeFormat(const CharState& c) const;
+    void forgetFormats() {
+        formatIds_.clear();
+        formats_.clear();
+        currentFormatId_ = -1;
+    }
     ParagraphProps paragraphProps() const;
     void commitFont();
     void commitColor();
@@ -691,9 +714,12 @@ private:
     int shapeLeft_ = 0, shapeRight_ = 0, shapeTop_ = 0, shapeBottom_ = 0;
     Picture picture_;
 
-    CharState cachedState_;
-    QTextCharFormat cachedFormat_;
-    bool cacheValid_ = false;
+    // Every distinct character state becomes one shared format, so runs compare by number and
+    // the document's format collection finds each format at once.
+    std::unordered_map<CharState, int, CharStateHash> formatIds_;
+    std::vector<QTextCharFormat> formats_;
+    CharState currentState_;
+    int currentFormatId_ = -1;
 };
 
 void Reader::run() {
@@ -760,8 +786,12 @@ bool Reader::groupClose() {
         return false;
     const Dest closing = st_.dest;
     const Dest parent = stack_.back().dest;
-    if (closing == Dest::FontTable)
+    if (closing == Dest::FontTable) {
         commitFont();
+        forgetFormats();
+    }
+    if (closing == Dest::ColorTable)
+        forgetFormats();
     if (closing == Dest::Pn && parent != Dest::Pn) {
         // The numbering definition belongs to the paragraph around the group.
         stack_.back().para.pnStyle = st_.para.pnStyle;
@@ -790,10 +820,21 @@ int Reader::fontCodePage(int font) const {
     return docCodePage_;
 }
 
-const QTextCharFormat& Reader::charFormat() {
-    if (cacheValid_ && cachedState_ == st_.chr)
-        return cachedFormat_;
-    const CharState& c = st_.chr;
+int Reader::formatId() {
+    if (currentFormatId_ >= 0 && currentState_ == st_.chr)
+        return currentFormatId_;
+    auto it = formatIds_.find(st_.chr);
+    if (it == formatIds_.end()) {
+        it = formatIds_.emplace(st_.chr, static_cast<int>(formats_.size())).first;
+        formats_.push_back(makeFormat(st_.chr));
+    }
+    currentState_ = st_.chr;
+    currentFormatId_ = it->second;
+    return currentFormatId_;
+}
+
+QTextCharFormat Reader::makeFormat(const CharState& c) const {
+    // Only what differs from plain text is set: fewer properties, cheaper format lookups.
     QTextCharFormat f;
     const int font = c.font >= 0 ? c.font : defaultFont_;
     if (font >= 0) {
@@ -803,10 +844,14 @@ const QTextCharFormat& Reader::charFormat() {
         }
     }
     f.setFontPointSize(c.size / 2.0);
-    f.setFontWeight(c.bold ? QFont::Bold : QFont::Normal);
-    f.setFontItalic(c.italic);
-    f.setUnderlineStyle(static_cast<QTextCharFormat::UnderlineStyle>(c.underline));
-    f.setFontStrikeOut(c.strike);
+    if (c.bold)
+        f.setFontWeight(QFont::Bold);
+    if (c.italic)
+        f.setFontItalic(true);
+    if (c.underline != QTextCharFormat::NoUnderline)
+        f.setUnderlineStyle(static_cast<QTextCharFormat::UnderlineStyle>(c.underline));
+    if (c.strike)
+        f.setFontStrikeOut(true);
     if (c.valign != QTextCharFormat::AlignNormal)
         f.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(c.valign));
     if (c.fg >= 0 && static_cast<size_t>(c.fg) < colors_.size() && colors_[c.fg].isValid())
@@ -821,10 +866,7 @@ const QTextCharFormat& Reader::charFormat() {
         f.setAnchor(true);
         f.setAnchorHref(links_[c.link - 1]);
     }
-    cachedState_ = c;
-    cachedFormat_ = f;
-    cacheValid_ = true;
-    return cachedFormat_;
+    return f;
 }
 
 ParagraphProps Reader::paragraphProps() const {
@@ -916,7 +958,8 @@ void Reader::emitText(QStringView text) {
     }
     if (st_.chr.hidden)
         return;
-    builder_.text(text, charFormat(), st_.para.inTable);
+    const int id = formatId();
+    builder_.text(text, formats_[static_cast<size_t>(id)], id, st_.para.inTable);
 }
 
 void Reader::emitChar(char16_t c) {
@@ -958,8 +1001,11 @@ void Reader::unicode(int value) {
         }
         const QChar pair[2] = {QChar(highSurrogate_), QChar(c)};
         highSurrogate_ = 0;
-        if (!st_.chr.hidden)
-            builder_.text(QStringView(pair, 2), charFormat(), st_.para.inTable);
+        if (!st_.chr.hidden) {
+            const int id = formatId();
+            builder_.text(QStringView(pair, 2), formats_[static_cast<size_t>(id)], id,
+                          st_.para.inTable);
+        }
         return;
     }
     char16_t out = c;
@@ -1699,6 +1745,16 @@ void Reader::controlWord(const Token& t) {
     case Cw::NoSuperSub:
         c.valign = QTextCharFormat::AlignNormal;
         return;
+    case Cw::Up:
+    case Cw::Dn:
+        // Raised or lowered text (\up6 is the default amount) is how some producers write
+        // superscripts and subscripts.
+        if (t.hasParam && param == 0)
+            c.valign = QTextCharFormat::AlignNormal;
+        else
+            c.valign =
+                cw == Cw::Up ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignSubScript;
+        return;
     case Cw::V:
         c.hidden = on;
         return;
@@ -1762,7 +1818,9 @@ void readPlainText(QByteArrayView data, QTextDocument& document) {
         text.chop(1);
     text.replace(QChar(0), QString());
     QTextCursor cursor(&document);
+    cursor.beginEditBlock();
     cursor.insertText(text);
+    cursor.endEditBlock();
 }
 
 } // namespace kt::rtf::detail

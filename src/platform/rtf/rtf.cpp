@@ -15,16 +15,10 @@ bool read(const QByteArray& data, QTextDocument& document, QString* error) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    {
-        // One edit block: views and layouts hear of the new content once, not per run.
-        QTextCursor batch(&document);
-        batch.beginEditBlock();
-        if (detail::looksLikeRtf(data))
-            detail::readRtf(data, document);
-        else
-            detail::readPlainText(data, document);
-        batch.endEditBlock();
-    }
+    if (detail::looksLikeRtf(data))
+        detail::readRtf(data, document);
+    else
+        detail::readPlainText(data, document);
     document.setUndoRedoEnabled(undo);
     document.setModified(false);
     return true;

@@ -15,6 +15,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace kt::rtf::detail {
@@ -29,7 +30,8 @@ public:
     QByteArray run();
 
 private:
-    void collect();
+    void defaults();
+    int listIndex(const QTextList* list);
     int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
     QString familyOf(const QTextCharFormat& format) const;
@@ -42,6 +44,7 @@ private:
     void blockRange(int first, int last, bool inTable, bool endWithCell);
     void block(const QTextBlock& block, bool inTable, const char* ending);
     void paragraphProps(const QTextBlock& block, bool inTable);
+    void blockProps(const QTextBlock& block);
     void runProps(const QTextCharFormat& format, QByteArray& props);
     void text(QStringView text);
     void image(const QTextImageFormat& format);
@@ -65,6 +68,15 @@ private:
     QHash<QRgb, int> colorIndex_;
     std::vector<const QTextList*> lists_;
     QHash<const QTextList*, int> listIndex_;
+    // What a run of each of the document's formats writes, worked out once per format.
+    struct RunInfo {
+        QByteArray props;
+        QString href;
+        bool image = false;
+    };
+    const RunInfo& runInfo(int formatIndex, const QTextCharFormat& format);
+    std::unordered_map<int, RunInfo> runs_; // node-based: references stay valid
+    std::unordered_map<int, std::pair<bool, QByteArray>> paragraphs_;
     QString defaultFamily_;
     double defaultSize_ = 12;
 };
@@ -120,30 +132,20 @@ int Writer::colorIndex(const QColor& color) {
     return index;
 }
 
-void Writer::collect() {
+void Writer::defaults() {
     const QFont font = document_.defaultFont();
     defaultFamily_ = font.family().isEmpty() ? QStringLiteral("Arial") : font.family();
     defaultSize_ = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
-    for (QTextBlock b = document_.begin(); b.isValid(); b = b.next()) {
-        if (QTextList* list = b.textList(); list && !listIndex_.contains(list)) {
-            listIndex_.insert(list, static_cast<int>(lists_.size()) + 1);
-            lists_.push_back(list);
-        }
-        bool any = false;
-        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat f = it.fragment().charFormat();
-            any = true;
-            fontIndex(familyOf(f));
-            if (f.foreground().style() != Qt::NoBrush)
-                colorIndex(f.foreground().color());
-            if (f.background().style() != Qt::NoBrush)
-                colorIndex(f.background().color());
-        }
-        if (!any)
-            fontIndex(familyOf(b.charFormat()));
-    }
-    if (fonts_.empty())
-        fontIndex(defaultFamily_);
+}
+
+int Writer::listIndex(const QTextList* list) {
+    auto it = listIndex_.constFind(list);
+    if (it != listIndex_.constEnd())
+        return it.value();
+    lists_.push_back(list);
+    const int index = static_cast<int>(lists_.size());
+    listIndex_.insert(list, index);
+    return index;
 }
 
 void Writer::header() {
@@ -229,8 +231,25 @@ void Writer::listTable() {
 }
 
 void Writer::text(QStringView s) {
-    for (const QChar ch : s) {
-        const char16_t u = ch.unicode();
+    const char16_t* p = reinterpret_cast<const char16_t*>(s.data());
+    const char16_t* const end = p + s.size();
+    while (p < end) {
+        // Plain printable ASCII goes out in one piece.
+        const char16_t* q = p;
+        while (q < end && *q >= 0x20 && *q < 0x7F && *q != '\\' && *q != '{' && *q != '}')
+            ++q;
+        if (q > p) {
+            const qsizetype n = q - p;
+            const qsizetype at = out_.size();
+            out_.resize(at + n);
+            char* o = out_.data() + at;
+            for (qsizetype i = 0; i < n; ++i)
+                o[i] = static_cast<char>(p[i]);
+            p = q;
+            if (p == end)
+                break;
+        }
+        const char16_t u = *p++;
         if (u < 0x80) {
             if (u >= 0x20 && u < 0x7F) {
                 if (u == '\\' || u == '{' || u == '}')
@@ -400,10 +419,30 @@ void Writer::image(const QTextImageFormat& format) {
 }
 
 void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
-    const QTextBlockFormat f = b.blockFormat();
     out_.append("\\pard");
     if (inTable)
         out_.append("\\intbl");
+    // Paragraph properties are worked out once per block format; list items are per block.
+    const int index = b.blockFormatIndex();
+    auto cached = paragraphs_.find(index);
+    if (cached == paragraphs_.end()) {
+        const bool mayBeList = b.blockFormat().hasProperty(QTextFormat::ObjectIndex);
+        QByteArray props;
+        if (!mayBeList) {
+            props.swap(out_);
+            blockProps(b);
+            props.swap(out_);
+        }
+        cached = paragraphs_.emplace(index, std::make_pair(mayBeList, props)).first;
+    }
+    if (cached->second.first)
+        blockProps(b);
+    else
+        out_.append(cached->second.second);
+}
+
+void Writer::blockProps(const QTextBlock& b) {
+    const QTextBlockFormat f = b.blockFormat();
     if (f.hasProperty(QTextFormat::BlockAlignment)) {
         const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
         if (a & Qt::AlignHCenter)
@@ -437,7 +476,7 @@ void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
         out_.append("\\pagebb");
     if (list) {
         const int level = std::clamp(list->format().indent() - 1, 0, 8);
-        word("\\ls", listIndex_.value(list));
+        word("\\ls", listIndex(list));
         word("\\ilvl", level);
         out_.append("{\\listtext ");
         const QString marker = list->itemText(b);
@@ -451,28 +490,45 @@ void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
     }
 }
 
+const Writer::RunInfo& Writer::runInfo(int formatIndex, const QTextCharFormat& f) {
+    auto it = runs_.find(formatIndex);
+    if (it != runs_.end())
+        return it->second;
+    RunInfo info;
+    info.image = f.isImageFormat();
+    if (f.isAnchor())
+        info.href = f.anchorHref();
+    if (!info.image)
+        runProps(f, info.props);
+    return runs_.emplace(formatIndex, std::move(info)).first->second;
+}
+
 void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
     paragraphProps(b, inTable);
-    QByteArray props;
-    QByteArray open;
+    const RunInfo* open = nullptr; // the run group now open
     QString href;
-    bool groupOpen = false;
     bool fieldOpen = false;
     bool any = false;
+    const QString blockText = b.text();
+    qsizetype offset = 0;
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        const QTextCharFormat f = fragment.charFormat();
+        const int length = fragment.length();
+        const QStringView piece = QStringView(blockText).mid(offset, length);
+        offset += length;
+        const int formatIndex = fragment.charFormatIndex();
+        auto known = runs_.find(formatIndex);
+        const RunInfo& info =
+            known != runs_.end() ? known->second : runInfo(formatIndex, fragment.charFormat());
         any = true;
-        const QString link = f.isAnchor() ? f.anchorHref() : QString();
-        if (link != href) {
-            if (groupOpen)
+        if (info.href != href) {
+            if (open)
                 out_.append('}');
-            groupOpen = false;
-            open.clear();
+            open = nullptr;
             if (fieldOpen)
                 out_.append("}}");
             fieldOpen = false;
-            href = link;
+            href = info.href;
             if (!href.isEmpty()) {
                 out_.append("{\\field{\\*\\fldinst HYPERLINK \"");
                 QString escaped = href;
@@ -482,39 +538,34 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
                 fieldOpen = true;
             }
         }
-        if (f.isImageFormat()) {
-            if (groupOpen)
+        if (info.image) {
+            if (open)
                 out_.append('}');
-            groupOpen = false;
-            open.clear();
-            const QTextImageFormat imageFormat = f.toImageFormat();
-            for (int i = 0; i < fragment.length(); ++i)
+            open = nullptr;
+            const QTextImageFormat imageFormat = fragment.charFormat().toImageFormat();
+            for (int i = 0; i < length; ++i)
                 image(imageFormat);
             continue;
         }
-        props.clear();
-        runProps(f, props);
-        if (!groupOpen || props != open) {
-            if (groupOpen)
+        if (!open || (open != &info && open->props != info.props)) {
+            if (open)
                 out_.append('}');
             out_.append('{');
-            out_.append(props);
+            out_.append(info.props);
             out_.append(' ');
-            open = props;
-            groupOpen = true;
         }
-        text(fragment.text());
+        open = &info;
+        text(piece);
     }
-    if (groupOpen)
+    if (open)
         out_.append('}');
     if (fieldOpen)
         out_.append("}}");
     if (!any) {
         // An empty paragraph keeps its own character format, which sets the line's height.
-        props.clear();
-        runProps(b.charFormat(), props);
+        const RunInfo& mark = runInfo(b.charFormatIndex(), b.charFormat());
         out_.append('{');
-        out_.append(props);
+        out_.append(mark.props);
         out_.append(ending);
         out_.append("}\r\n");
         return;
@@ -587,15 +638,18 @@ void Writer::frame(QTextFrame* f) {
 }
 
 QByteArray Writer::run() {
-    collect();
-    // The body is written first: the tables in the header must list what it uses.
-    header();
-    const QByteArray head = out_;
-    out_.clear();
+    defaults();
+    // The body is written first, in one pass: the header's tables list what it used.
     out_.reserve(document_.characterCount() * 2 + 256);
     frame(document_.rootFrame());
     out_.append("}\r\n");
-    return head + out_;
+    if (fonts_.empty())
+        fontIndex(defaultFamily_);
+    QByteArray body;
+    body.swap(out_);
+    header();
+    out_.append(body);
+    return out_;
 }
 
 } // namespace

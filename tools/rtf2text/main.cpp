@@ -1,0 +1,109 @@
+// rtf2text FILE: reads FILE with the codec and prints its plain text as UTF-8: paragraphs and
+// line breaks as LF, a table row's cells separated by tabs. Exit status 1 when FILE cannot be
+// read, 2 on wrong usage.
+#include "platform/rtf/rtf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void appendBlock(const QTextBlock& block, QString& out) {
+    const QString text = block.text();
+    out.reserve(out.size() + text.size() + 1);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case QChar::LineSeparator:
+            out += u'\n';
+            break;
+        case QChar::ObjectReplacementCharacter:
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+void appendFrame(QTextFrame* frame, QString& out);
+
+// A cell's paragraphs share one line, so that every row stays one line of tab-separated cells.
+void appendCell(const QTextTableCell& cell, QString& out) {
+    bool first = true;
+    for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
+        QString part;
+        if (QTextFrame* child = it.currentFrame())
+            appendFrame(child, part);
+        else
+            appendBlock(it.currentBlock(), part);
+        part.replace(u'\n', u' ');
+        part.replace(u'\t', u' ');
+        if (!first)
+            out += u' ';
+        out += part.trimmed();
+        first = false;
+    }
+}
+
+void appendFrame(QTextFrame* frame, QString& out) {
+    if (auto* table = qobject_cast<QTextTable*>(frame)) {
+        for (int r = 0; r < table->rows(); ++r) {
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (c > 0)
+                    out += u'\t';
+                if (cell.row() == r && cell.column() == c)
+                    appendCell(cell, out);
+            }
+            out += u'\n';
+        }
+        return;
+    }
+    for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame* child = it.currentFrame()) {
+            appendFrame(child, out);
+        } else {
+            appendBlock(it.currentBlock(), out);
+            out += u'\n';
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        // Nothing is kept there; a private one keeps the toolkit from warning on stderr.
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/rtf2text-runtime";
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner |
+                                                               QFileDevice::WriteOwner |
+                                                               QFileDevice::ExeOwner);
+        setenv("XDG_RUNTIME_DIR", dir.constData(), 1);
+    }
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: rtf2text FILE\n");
+        return 2;
+    }
+    QGuiApplication app(argc, argv);
+    QTextDocument document;
+    QString error;
+    if (!kt::rtf::loadFile(QString::fromLocal8Bit(argv[1]), document, &error)) {
+        std::fprintf(stderr, "rtf2text: %s: %s\n", argv[1], error.toLocal8Bit().constData());
+        return 1;
+    }
+    QString text;
+    appendFrame(document.rootFrame(), text);
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
