@@ -47,16 +47,27 @@ bool loadFile(const QString& path, QTextDocument& document, QString* error) {
 bool saveFile(const QString& path, const QTextDocument& document, QString* error) {
     const QByteArray data = write(document);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that every write reaches the file here, where its failure is seen. A
+    // buffered tail is written by commit(), which does not notice that write failing: on a full
+    // disk a torn file would replace the good one and the save would report success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;
     }
-    if (file.write(data) != data.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
+    // A short write carries no error of its own (the disk filled up after some bytes); writing
+    // on is what brings out the reason, so the user learns why and not "Unknown error".
+    for (qint64 done = 0; done < data.size();) {
+        const qint64 n = file.write(data.constData() + done, data.size() - done);
+        if (n <= 0) {
+            if (error)
+                *error = file.error() != QFileDevice::NoError
+                             ? file.errorString()
+                             : QStringLiteral("the disk took no more data (it may be full)");
+            file.cancelWriting();
+            return false;
+        }
+        done += n;
     }
     if (!file.commit()) {
         if (error)
