@@ -8,6 +8,7 @@
 #include "platform/window_manager.h"
 #include "questionnaire/program_state.h"
 
+#include <QFile>
 #include <QAction>
 #include <QClipboard>
 #include <QEventLoop>
@@ -237,24 +238,37 @@ void TextEditorWindow::reportSaveFailure(const QString& what, const QString& rea
                QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok, MsgButton::Ok);
 }
 
-void TextEditorWindow::SavingData() {
-    m_reminderFlag = QStringLiteral("N");
-    QString error;
-    if (!m_txtEdit->SaveFile(m_currentFile, &error)) {
-        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") +
-                              m_currentFile,
-                          error);
-        m_saveCancelled = true;
-        return;
-    }
-    m_documentPath = m_currentFile;
+bool TextEditorWindow::writeDocumentAndData(const QString& path) {
+    const std::string nativePath = QFile::encodeName(path).toStdString();
     std::string dataError;
-    if (!SaveDataFile(m_documentPath.toStdString(), m_state.answers, &dataError)) {
-        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") +
-                              m_documentPath +
+    std::string dataPath;
+    // Refused before anything is written: a document named *.dat would be replaced by its data.
+    if (!DataFilePathFor(nativePath, &dataPath, &dataError)) {
+        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
+                          QString::fromStdString(dataError));
+        return false;
+    }
+    QString error;
+    if (!m_txtEdit->SaveFile(path, &error)) {
+        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
+                          error);
+        return false;
+    }
+    m_documentPath = path;
+    if (!SaveDataFile(QFile::encodeName(m_documentPath).toStdString(), m_state.answers,
+                      &dataError)) {
+        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + path +
                               QStringLiteral("\nbut the answer data file beside it could not be "
                                              "written."),
                           QString::fromStdString(dataError));
+        return false;
+    }
+    return true;
+}
+
+void TextEditorWindow::SavingData() {
+    m_reminderFlag = QStringLiteral("N");
+    if (!writeDocumentAndData(m_currentFile)) {
         m_saveCancelled = true;
         return;
     }
@@ -275,20 +289,7 @@ void TextEditorWindow::SavingDataAs() {
         return;
     }
     m_dialogFileName = *chosen;
-    QString error;
-    if (!m_txtEdit->SaveFile(*chosen, &error)) {
-        reportSaveFailure(
-            QStringLiteral("Your document could not be saved to this file:\n") + *chosen, error);
-        m_saveCancelled = true;
-        return;
-    }
-    m_documentPath = *chosen;
-    std::string dataError;
-    if (!SaveDataFile(m_documentPath.toStdString(), m_state.answers, &dataError)) {
-        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + *chosen +
-                              QStringLiteral("\nbut the answer data file beside it could not be "
-                                             "written."),
-                          QString::fromStdString(dataError));
+    if (!writeDocumentAndData(*chosen)) {
         m_saveCancelled = true;
         return;
     }

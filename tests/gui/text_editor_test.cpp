@@ -276,7 +276,8 @@ TEST_F(TextEditor, AFailedWriteInSaveAsIsReportedAndKeepsTheDocumentModified) {
     };
     const Case cases[] = {
         {"folder gone", path(QStringLiteral("gone/Story.rtf")), "could not be saved"},
-        {"data file refused", path(QStringLiteral("Story.dat")), "answer data file"},
+        // Refused before anything is written: its data file would replace the document.
+        {"document named like a data file", path(QStringLiteral("Story.dat")), "could not be saved"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -294,6 +295,7 @@ TEST_F(TextEditor, AFailedWriteInSaveAsIsReportedAndKeepsTheDocumentModified) {
         EXPECT_TRUE(editor()->saveCancelled());
         EXPECT_TRUE(editor()->documentModified());
         EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Kithtale - Text Editor"));
+        EXPECT_FALSE(QFileInfo::exists(c.file));
     }
 }
 
