@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end smoke test: starts the real program on a virtual X server and walks it by keyboard
 # alone, as a user would: splash, main menu, a section, a page, an answer typed and saved, back
-# to the main menu, Exit and Yes. Checks the window titles on the way and keeps a screenshot of
+# to the main menu, the text editor and back, Exit and Yes. Checks the window titles on the way and keeps a screenshot of
 # every step.
 #
 # Usage: smoke_test.sh <kithtale binary> <folder for the screenshots>
@@ -174,11 +174,37 @@ expect_window "Kithtale"
 wait_for "the section screen to hide" is_gone "Kithtale - Childhood"
 shot 06-main-menu-again
 
+# The editor, by keyboard: Alt+N reaches Final Thoughts, Tab the editor's entry, Space opens it.
+# Its first activation reminds the user of something ("Kithtale", over the editor); Enter is OK.
+key alt+n
+key Tab
+key space
+wait_for "the editor" is_shown "Kithtale - Text Editor"
+log "window: Kithtale - Text Editor"
+wait_for "the main menu to hide" test "$(count_shown "Kithtale")" -le 1
+wait_for "the reminder" is_shown "Kithtale"
+log "window: Kithtale (the reminder)"
+shot 07-editor-reminder
+key Return
+wait_for "the reminder to close" is_gone "Kithtale"
+expect_window "Kithtale - Text Editor"
+shot 08-editor
+
+# Ctrl+R returns to the main menu, asking first whether to save the story; N answers No.
+key ctrl+r
+wait_for "the question about saving" is_shown "Kithtale"
+log "window: Kithtale (save the document?)"
+shot 09-editor-save-question
+key n
+wait_for "the editor to close" is_gone "Kithtale - Text Editor"
+expect_window "Kithtale"
+shot 10-main-menu-after-editor
+
 # Alt+X asks whether to exit (a second "Kithtale" window, the question); Y answers Yes.
 key alt+x
 wait_for "the exit question" test "$(count_shown "Kithtale")" -eq 2
 log "window: Kithtale (the exit question)"
-shot 07-exit-question
+shot 11-exit-question
 key y
 wait_for "the program to end" program_ended
 status=0
