@@ -83,6 +83,10 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     : ProgramWindow(QStringLiteral("frmTxtEditor"), kNewCaption), m_state(state) {
     m_menuBar = new QMenuBar(this);
     m_txtEdit = new RichTextEdit(this);
+    m_txtEdit->setAccessibleName(QStringLiteral("Life story"));
+    m_txtEdit->setAccessibleDescription(
+        QStringLiteral("Every question with its answer, as one document to read, edit, format, "
+                       "search, print and save."));
     // The control fills the client area below the menu bar and follows every resize.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -63,7 +63,10 @@ constexpr MenuSection kMenuSections[] = {
 class Accessibility : public kt::test::QuestionnaireFixture {};
 
 TEST_F(Accessibility, EveryFocusableControlOfEveryWindowHasANameAndADescription) {
-    for (const QString& name : kt::test::allWindowNames()) {
+    // The editor too: created, not shown, so its first activation (and reminder) does not run.
+    QStringList names = kt::test::allWindowNames();
+    names << S("frmTxtEditor");
+    for (const QString& name : names) {
         ProgramWindow& w = program->windows().get(name);
         int focusable = 0;
         for (QWidget* c : w.findChildren<QWidget*>()) {
