@@ -29,16 +29,56 @@ struct Entry {
 
 // In tab order within each column: left column, then right column, then the Load entry.
 constexpr Entry kEntries[] = {
-    {120, 120, 480, "cmdInfo", nullptr, "lblInfo", "&About this Program",
-     "Information about this program.", "frmInfo", {}},
-    {120, 480, 480, "cmdInstruc", nullptr, "lblInstruc", "&Instructions",
-     "Instructions on how to use this program.", "frmInstruc", {}},
-    {120, 840, 480, "cmdDistribution", nullptr, "lblDistribution", "&Distribution",
-     "Distribution information for this program.", "frmDistribution", {}},
-    {120, 1200, 480, "cmdWarranty", nullptr, "lblWarranty", "Warrant&y",
-     "Warranty information about this program.", "frmWarranty", {}},
-    {120, 1560, 480, "cmdShareware", nullptr, "lblShareware", "Shar&eware",
-     "Information about shareware in general.", "frmShare", {}},
+    {120,
+     120,
+     480,
+     "cmdInfo",
+     nullptr,
+     "lblInfo",
+     "&About this Program",
+     "Information about this program.",
+     "frmInfo",
+     {}},
+    {120,
+     480,
+     480,
+     "cmdInstruc",
+     nullptr,
+     "lblInstruc",
+     "&Instructions",
+     "Instructions on how to use this program.",
+     "frmInstruc",
+     {}},
+    {120,
+     840,
+     480,
+     "cmdDistribution",
+     nullptr,
+     "lblDistribution",
+     "&Distribution",
+     "Distribution information for this program.",
+     "frmDistribution",
+     {}},
+    {120,
+     1200,
+     480,
+     "cmdWarranty",
+     nullptr,
+     "lblWarranty",
+     "Warrant&y",
+     "Warranty information about this program.",
+     "frmWarranty",
+     {}},
+    {120,
+     1560,
+     480,
+     "cmdShareware",
+     nullptr,
+     "lblShareware",
+     "Shar&eware",
+     "Information about shareware in general.",
+     "frmShare",
+     {}},
     {120, 1920, 480, "cmdChildhood", "cmdChildhood2", "lblChildhood", "&Childhood",
      "Questions about your childhood.", "frmChildMain", SectionId::Childhood},
     {120, 2280, 480, "cmdHighSch", "cmdHighSch2", "lblHighSchool", "&High School",
@@ -61,10 +101,26 @@ constexpr Entry kEntries[] = {
      "Questions about your life in general.", "frmLifeMain", SectionId::Life},
     {2880, 2280, 3240, "cmdFinal", "cmdFinal2", "lblFinal", "Fi&nal Thoughts",
      "For your final comments.", "frmFinalMain", SectionId::Final},
-    {2880, 2640, 3240, "cmdSaveFile", nullptr, "lblSave", "Edit Text && Save to File", nullptr,
-     "frmTxtEditor", {}},
-    {1080, 3360, 1440, "cmdLoad", nullptr, "lblLoad", "Load Previously Saved Data", nullptr,
-     nullptr, {}},
+    {2880,
+     2640,
+     3240,
+     "cmdSaveFile",
+     nullptr,
+     "lblSave",
+     "Edit Text && Save to File",
+     nullptr,
+     "frmTxtEditor",
+     {}},
+    {1080,
+     3360,
+     1440,
+     "cmdLoad",
+     nullptr,
+     "lblLoad",
+     "Load Previously Saved Data",
+     nullptr,
+     nullptr,
+     {}},
 };
 
 // What assistive technology says of an entry's bullet: its tool tip, or for the two entries
@@ -95,7 +151,8 @@ MainMenu::MainMenu(ProgramState& state)
         auto* bullet = new BulletButton(this, QString::fromLatin1(e.bullet), false);
         bullet->setGeometry(rectTw(e.x, e.y, 255, 255));
 
-        auto* label = new ClickLabel(this, QString::fromLatin1(e.label), QString::fromLatin1(e.caption));
+        auto* label =
+            new ClickLabel(this, QString::fromLatin1(e.label), QString::fromLatin1(e.caption));
         label->setFont(look::labelFont());
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, look::navy());
@@ -145,8 +202,9 @@ MainMenu::MainMenu(ProgramState& state)
             loadBullet = bullet;
     }
 
-    auto* exitButton = addButton(this, QStringLiteral("cmdExit"), QStringLiteral("E&xit"), 4320,
-                                 3240, 1095, 495, QStringLiteral("Click here to exit the program."));
+    auto* exitButton =
+        addButton(this, QStringLiteral("cmdExit"), QStringLiteral("E&xit"), 4320, 3240, 1095, 495,
+                  QStringLiteral("Click here to exit the program."));
     connect(exitButton, &QPushButton::clicked, this, [] { confirmExitAndEnd(); });
 
     tabChain << exitButton;
@@ -159,7 +217,9 @@ MainMenu::MainMenu(ProgramState& state)
     centreOnScreen();
 }
 
-void MainMenu::activated() { RefreshSectionMarks(); }
+void MainMenu::activated() {
+    RefreshSectionMarks();
+}
 
 void MainMenu::RefreshSectionMarks() {
     for (SectionId id : kAllSections) {
@@ -169,6 +229,8 @@ void MainMenu::RefreshSectionMarks() {
     }
 }
 
-bool MainMenu::closeRequested() { return confirmExitAndEnd(); }
+bool MainMenu::closeRequested() {
+    return confirmExitAndEnd();
+}
 
 } // namespace kt::app

@@ -12,8 +12,12 @@ Program::Program() {
     document::registerDocumentWindows(m_windows, m_state);
 }
 
-Program::~Program() { m_windows.destroyAll(); }
+Program::~Program() {
+    m_windows.destroyAll();
+}
 
-void Program::start() { m_windows.show(QStringLiteral("frmSplash")); }
+void Program::start() {
+    m_windows.show(QStringLiteral("frmSplash"));
+}
 
 } // namespace kt::app

@@ -8,10 +8,10 @@
 #include "platform/window_manager.h"
 #include "questionnaire/program_state.h"
 
-#include <QFile>
 #include <QAction>
 #include <QClipboard>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>

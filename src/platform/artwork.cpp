@@ -75,7 +75,8 @@ QPixmap iconPixmap(int size, qreal dpr) {
     tail.closeSubpath();
     p.setBrush(Qt::white);
     p.drawPath(bubble.united(tail));
-    drawCheck(p, QRectF(s * 0.30, s * 0.24, s * 0.42, s * 0.36), look::darkRed(), qMax(1.5, s * 0.09));
+    drawCheck(p, QRectF(s * 0.30, s * 0.24, s * 0.42, s * 0.36), look::darkRed(),
+              qMax(1.5, s * 0.09));
     return pm;
 }
 

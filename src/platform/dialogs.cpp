@@ -1,7 +1,7 @@
 #include "platform/dialogs.h"
 
-#include "platform/window_manager.h"
 #include "platform/program_window.h"
+#include "platform/window_manager.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -158,9 +158,13 @@ Dialogs* g_current = &g_qtDialogs;
 
 Dialogs::~Dialogs() = default;
 
-Dialogs& Dialogs::current() { return *g_current; }
+Dialogs& Dialogs::current() {
+    return *g_current;
+}
 
-void Dialogs::install(Dialogs* dialogs) { g_current = dialogs ? dialogs : &g_qtDialogs; }
+void Dialogs::install(Dialogs* dialogs) {
+    g_current = dialogs ? dialogs : &g_qtDialogs;
+}
 
 MsgButton messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
                      MsgButton defaultButton) {
@@ -179,7 +183,9 @@ QStringList qtNameFilters(const QString& filter) {
         if (name.contains(QLatin1Char('(')))
             out << name;
         else
-            out << name + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
+            out << name + QStringLiteral(" (") +
+                       QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return out;
 }

@@ -6,9 +6,9 @@
 #include "platform/window_manager.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 
@@ -48,9 +48,13 @@ void ProgramWindow::centreOnScreen() {
     move(static_cast<int>(pos.x()), static_cast<int>(pos.y()));
 }
 
-void ProgramWindow::showWindow(const QString& name) { WindowManager::instance().show(name); }
+void ProgramWindow::showWindow(const QString& name) {
+    WindowManager::instance().show(name);
+}
 
-WindowManager& ProgramWindow::windows() { return WindowManager::instance(); }
+WindowManager& ProgramWindow::windows() {
+    return WindowManager::instance();
+}
 
 bool ProgramWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
@@ -69,7 +73,8 @@ void ProgramWindow::setDefaultButton(QPushButton* button) {
 void ProgramWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Enter presses the focused button, else the window's default button.
-        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget());
+            focused && focused->isEnabled()) {
             focused->click();
             return;
         }

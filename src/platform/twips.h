@@ -17,9 +17,15 @@ constexpr int px(int twips) {
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
-constexpr QPoint pointTw(int x, int y) { return {px(x), px(y)}; }
-constexpr QSize sizeTw(int w, int h) { return {px(w), px(h)}; }
-constexpr QRect rectTw(int x, int y, int w, int h) { return {px(x), px(y), px(w), px(h)}; }
+constexpr QPoint pointTw(int x, int y) {
+    return {px(x), px(y)};
+}
+constexpr QSize sizeTw(int w, int h) {
+    return {px(w), px(h)};
+}
+constexpr QRect rectTw(int x, int y, int w, int h) {
+    return {px(x), px(y), px(w), px(h)};
+}
 
 // Centring rule: (screen - outer) / 2 on each axis, halved exactly (a fraction where the
 // difference is odd). The screen's own origin is added for screens not at (0, 0).

@@ -34,7 +34,9 @@ void WindowManager::registerWindow(const QString& name, Factory factory) {
     m_factories.insert(name, std::move(factory));
 }
 
-bool WindowManager::isRegistered(const QString& name) const { return m_factories.contains(name); }
+bool WindowManager::isRegistered(const QString& name) const {
+    return m_factories.contains(name);
+}
 
 ProgramWindow* WindowManager::find(const QString& name) const {
     const auto it = m_windows.constFind(name);
@@ -52,7 +54,9 @@ ProgramWindow& WindowManager::get(const QString& name) {
     return *window;
 }
 
-void WindowManager::show(const QString& name) { showWindow(get(name)); }
+void WindowManager::show(const QString& name) {
+    showWindow(get(name));
+}
 
 void WindowManager::showWindow(ProgramWindow& window) {
     if (m_ending)

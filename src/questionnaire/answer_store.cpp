@@ -41,7 +41,8 @@ void AnswerStore::setUnsetOf(const CatalogEntry& e) {
         m_slots[e.index()].reset();
 }
 
-void AnswerStore::setUnset(const QuestionKey& key) { setUnsetOf(QuestionCatalog::instance().entry(key));
+void AnswerStore::setUnset(const QuestionKey& key) {
+    setUnsetOf(QuestionCatalog::instance().entry(key));
 }
 
 bool AnswerStore::isAnswered(const QuestionKey& key) const {
@@ -50,7 +51,8 @@ bool AnswerStore::isAnswered(const QuestionKey& key) const {
 
 bool AnswerStore::isSectionComplete(SectionId id) const {
     const auto qs = QuestionCatalog::instance().questions(id);
-    return std::all_of(qs.begin(), qs.end(), [this](const CatalogEntry& e) { return isAnsweredOf(e); });
+    return std::all_of(qs.begin(), qs.end(),
+                       [this](const CatalogEntry& e) { return isAnsweredOf(e); });
 }
 
 } // namespace kt

@@ -32,7 +32,9 @@ inline constexpr std::array<SectionId, kSectionCount> kAllSections = {
     SectionId::Travel,    SectionId::Life,       SectionId::Final,
 };
 
-constexpr std::size_t indexOf(SectionId id) { return static_cast<std::size_t>(id); }
+constexpr std::size_t indexOf(SectionId id) {
+    return static_cast<std::size_t>(id);
+}
 
 // A question is named by its section and the stem of its text box; stems repeat across
 // sections, so the pair is the key.

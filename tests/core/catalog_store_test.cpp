@@ -12,7 +12,9 @@ using namespace kt;
 
 namespace {
 
-const QuestionCatalog& catalog() { return QuestionCatalog::instance(); }
+const QuestionCatalog& catalog() {
+    return QuestionCatalog::instance();
+}
 
 std::string keyName(const CatalogEntry& e) {
     return std::string(catalog().section(e.section()).name) + "." + std::string(e.key.stem);
@@ -34,10 +36,13 @@ const PrintedQuestion kPrinted[] = {
     {"Childhood.GrowUp", "When you were a child, what did you always want to be when you grew up?"},
     {"Childhood.Toys", "What were the toys you remember having?"},
     {"Childhood.Games", "What were your favorite games as a child?"},
-    {"Childhood.Lived", "Where did you live growing up?  If you moved during your childhood, which home was your favorite, and why?"},
+    {"Childhood.Lived", "Where did you live growing up?  If you moved during your childhood, which "
+                        "home was your favorite, and why?"},
     {"Childhood.Hobbies", "What were your hobbies as a child?"},
-    {"Childhood.School", "Did you like school as a child?  What were your favorite classes?  Your least favorite?"},
-    {"Childhood.Differences", "We each grew up in different times.  What do you think was the biggest difference between your childhood and mine?"},
+    {"Childhood.School",
+     "Did you like school as a child?  What were your favorite classes?  Your least favorite?"},
+    {"Childhood.Differences", "We each grew up in different times.  What do you think was the "
+                              "biggest difference between your childhood and mine?"},
     {"Childhood.Friends", "Who were your best childhood friends?  Why?"},
     {"Childhood.Siblings", "Did you and your siblings get along?"},
     {"Childhood.Parents", "Were your parents strict?  How?"},
@@ -45,10 +50,13 @@ const PrintedQuestion kPrinted[] = {
     {"HighSchool.Grad", "When did you finish high school?"},
     {"HighSchool.Classes", "What were your favorite classes in high school?"},
     {"HighSchool.AfterSch", "What were your favorite after-school activities?"},
-    {"HighSchool.Clubs", "Did you belong to any clubs or organizations while you were in high school?"},
-    {"HighSchool.Sports", "Did you play any sports while in high school, whether on a team or for fun?"},
+    {"HighSchool.Clubs",
+     "Did you belong to any clubs or organizations while you were in high school?"},
+    {"HighSchool.Sports",
+     "Did you play any sports while in high school, whether on a team or for fun?"},
     {"HighSchool.Hobbies", "What were your favorite hobbies when you were in high school?"},
-    {"HighSchool.AfterGrad", "What was it you couldn't wait to do once you got out of high school?"},
+    {"HighSchool.AfterGrad",
+     "What was it you couldn't wait to do once you got out of high school?"},
     {"FirstCar.Car", "What was your first car?  (Make, model, year, color, etc.)"},
     {"FirstCar.WhenGet", "When did you get your first car (year)?  How old were you?"},
     {"FirstCar.Getting", "What was it like, getting your first car?"},
@@ -58,7 +66,8 @@ const PrintedQuestion kPrinted[] = {
     {"Volunteering.WWW", "When and where did you volunteer?  What did you do?"},
     {"Volunteering.Skills", "Did you learn any specific skills from your volunteer experience(s)?"},
     {"Volunteering.Like", "What did you like or dislike about your volunteer job(s)?"},
-    {"Volunteering.Wanted", "Was there a job or place you would have liked to have volunteered growing up?"},
+    {"Volunteering.Wanted",
+     "Was there a job or place you would have liked to have volunteered growing up?"},
     {"Jobs.FirstJob", "What was your first job?  Please tell me about it."},
     {"Jobs.Best", "What was the best job you ever had?  Why?"},
     {"Jobs.Worst", "What was the worst job you ever had?  Why?"},
@@ -70,19 +79,28 @@ const PrintedQuestion kPrinted[] = {
     {"College.Favorite", "What were your favorite college classes?"},
     {"College.Best", "What did you like best about going to college?"},
     {"College.Least", "What did you like least about going to college?"},
-    {"College.Graduate", "Did you graduate from college?  If yes, when? Did you go through the ceremony?  Who was there to watch you?  Do you remember anything specific about the ceremony?"},
-    {"College.NotGrad", "If you didn't graduate, was there a reason why?  How many years did you attend college?  Would you like to go back?"},
+    {"College.Graduate",
+     "Did you graduate from college?  If yes, when? Did you go through the ceremony?  Who was "
+     "there to watch you?  Do you remember anything specific about the ceremony?"},
+    {"College.NotGrad", "If you didn't graduate, was there a reason why?  How many years did you "
+                        "attend college?  Would you like to go back?"},
     {"College.Orgs", "Did you belong to any organizations while you were in college?"},
-    {"College.Sports", "Did you play any sports while you were in college?  Were you on any teams?"},
+    {"College.Sports",
+     "Did you play any sports while you were in college?  Were you on any teams?"},
     {"College.Stories", "Are there any stories about college that you'd like to tell me?"},
     {"Military.Military", "Were you in the military?  If yes, when?  What was your job?"},
-    {"Military.War", "Did you fight in and/or serve during a war?  Whether you did or not, please comment about your feelings on this topic."},
-    {"Military.Duties", "If you did serve during a war, which war was it?  What was it like?  What were your duties?"},
+    {"Military.War", "Did you fight in and/or serve during a war?  Whether you did or not, please "
+                     "comment about your feelings on this topic."},
+    {"Military.Duties",
+     "If you did serve during a war, which war was it?  What was it like?  What were your duties?"},
     {"Military.Where", "If applicable, what countries did you see?"},
     {"Military.People", "Did you get to see anyone famous during this time?"},
-    {"Military.Friends", "Are you still friends with anyone you met during the time you were in the military?"},
-    {"Military.Events", "Did anything happen during the time you were serving in the military that you wish you hadn't missed?"},
-    {"Wedding.Meet", "How did you two meet?  How long before you got engaged?  Before you got married?"},
+    {"Military.Friends",
+     "Are you still friends with anyone you met during the time you were in the military?"},
+    {"Military.Events", "Did anything happen during the time you were serving in the military that "
+                        "you wish you hadn't missed?"},
+    {"Wedding.Meet",
+     "How did you two meet?  How long before you got engaged?  Before you got married?"},
     {"Wedding.Where", "When and where did you get married?"},
     {"Wedding.Ceremony", "What was your wedding ceremony like?"},
     {"Wedding.Reception", "Did you have a reception?  If yes, what was it like?"},
@@ -97,7 +115,8 @@ const PrintedQuestion kPrinted[] = {
     {"Travel.Here", "What is your favorite part of this country?  Why?"},
     {"Travel.Vacation", "What was the best vacation you ever took?  What made it special?"},
     {"Travel.Future", "Where would you like to travel to in the future?"},
-    {"Travel.Free", "If you could go anywhere in the world, for free, where would you go and why?  And/or what would your dream vacation be?"},
+    {"Travel.Free", "If you could go anywhere in the world, for free, where would you go and why?  "
+                    "And/or what would your dream vacation be?"},
     {"Life.Change", "If you could change anything about your life, what would it be?"},
     {"Life.Goals", "What are some of your goals and/or plans for the future?"},
     {"Life.Advice", "What advice about life can you give me?"},
@@ -106,7 +125,8 @@ const PrintedQuestion kPrinted[] = {
     {"Life.Learn", "Is there anything you'd like to learn how to do?"},
     {"Final.Self", "What about yourself would you especially like me to know?"},
     {"Final.Advice", "Do you have any advice you've been meaning to give me?"},
-    {"Final.Questions", "What question(s) do you wish I had asked?  What are the answers to these questions?"},
+    {"Final.Questions",
+     "What question(s) do you wish I had asked?  What are the answers to these questions?"},
     {"Final.Comments", "Any final comments?"},
 };
 
@@ -174,17 +194,18 @@ TEST(QuestionCatalog, SlotKindsScreenStemsAndLookups) {
             ++perSection[indexOf(e.section())];
         }
     }
-    EXPECT_EQ(alwaysText, (std::set<std::string>{
-                              "Childhood.Parents", "HighSchool.AfterGrad", "FirstCar.Stories",
-                              "Volunteering.Skills", "Jobs.Dream", "College.Stories",
-                              "Military.Events", "Wedding.Advice", "Travel.Free", "Life.Hobbies",
-                              "Final.Comments"}));
+    EXPECT_EQ(alwaysText,
+              (std::set<std::string>{"Childhood.Parents", "HighSchool.AfterGrad",
+                                     "FirstCar.Stories", "Volunteering.Skills", "Jobs.Dream",
+                                     "College.Stories", "Military.Events", "Wedding.Advice",
+                                     "Travel.Free", "Life.Hobbies", "Final.Comments"}));
     for (auto n : perSection)
         EXPECT_EQ(n, 1u);
 
     for (const auto& e : catalog().all()) {
         const bool renamed = keyName(e) == "FirstCar.Getting" ||
-                             keyName(e) == "Volunteering.Volun" || keyName(e) == "College.WhereWent";
+                             keyName(e) == "Volunteering.Volun" ||
+                             keyName(e) == "College.WhereWent";
         if (!renamed) {
             EXPECT_EQ(e.screenStem, e.key.stem) << keyName(e);
         }
@@ -204,8 +225,7 @@ TEST(AnswerStore, FreshStoreHasNothingAnswered) {
     for (const auto& e : catalog().all()) {
         EXPECT_EQ(store.text(e.key), "");
         EXPECT_FALSE(store.isAnswered(e.key));
-        EXPECT_EQ(store.value(e.key).has_value(), e.slotKind == SlotKind::AlwaysText)
-            << keyName(e);
+        EXPECT_EQ(store.value(e.key).has_value(), e.slotKind == SlotKind::AlwaysText) << keyName(e);
     }
     for (SectionId id : kAllSections)
         EXPECT_FALSE(store.isSectionComplete(id));

@@ -251,10 +251,11 @@ TEST(Twips, ConversionAndCentring) {
 TEST(Dialogs, FilterListsBecomeQtNameFilters) {
     EXPECT_EQ(qtNameFilters(QStringLiteral("Data Files (*.dat)|*.dat|")),
               QStringList{QStringLiteral("Data Files (*.dat)")});
-    EXPECT_EQ(qtNameFilters(QStringLiteral(
-                  "Rich Text Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|All Files (*.*)|*.*")),
-              (QStringList{QStringLiteral("Rich Text Files (*.rtf)"),
-                           QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)")}));
+    EXPECT_EQ(
+        qtNameFilters(QStringLiteral(
+            "Rich Text Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|All Files (*.*)|*.*")),
+        (QStringList{QStringLiteral("Rich Text Files (*.rtf)"),
+                     QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)")}));
     EXPECT_EQ(qtNameFilters(QStringLiteral("Pictures|*.png;*.jpg")),
               QStringList{QStringLiteral("Pictures (*.png *.jpg)")});
 }

@@ -80,13 +80,14 @@ TEST_F(MainMenuTest, FreshRunShowsEveryBulletPlain) {
         EXPECT_TRUE(plainShown(b)) << b;
         EXPECT_FALSE(markShown(b)) << b;
     }
-    for (const char* b : {"cmdInfo", "cmdInstruc", "cmdDistribution", "cmdWarranty",
-                          "cmdShareware", "cmdSaveFile", "cmdLoad"}) {
+    for (const char* b : {"cmdInfo", "cmdInstruc", "cmdDistribution", "cmdWarranty", "cmdShareware",
+                          "cmdSaveFile", "cmdLoad"}) {
         auto* bullet = child<BulletButton>(QStringLiteral("frmMain"), QString::fromLatin1(b));
         ASSERT_NE(bullet, nullptr) << b;
         EXPECT_TRUE(bullet->isVisible());
         EXPECT_FALSE(bullet->showsCheck());
-        EXPECT_EQ(child(QStringLiteral("frmMain"), QString::fromLatin1(b) + QLatin1Char('2')), nullptr);
+        EXPECT_EQ(child(QStringLiteral("frmMain"), QString::fromLatin1(b) + QLatin1Char('2')),
+                  nullptr);
     }
 }
 
@@ -154,9 +155,12 @@ TEST_F(MainMenuTest, EntriesCaptionsToolTipsPlacesAndFonts) {
         int x, y, labelX;
     };
     const Row rows[] = {
-        {"lblInfo", "&About this Program", "Information about this program.", "cmdInfo", 120, 120, 480},
-        {"lblWarranty", "Warrant&y", "Warranty information about this program.", "cmdWarranty", 120, 1200, 480},
-        {"lblVolun", "&Volunteering", "Questions about your volunteer services.", "cmdVolunteer", 120, 3000, 480},
+        {"lblInfo", "&About this Program", "Information about this program.", "cmdInfo", 120, 120,
+         480},
+        {"lblWarranty", "Warrant&y", "Warranty information about this program.", "cmdWarranty", 120,
+         1200, 480},
+        {"lblVolun", "&Volunteering", "Questions about your volunteer services.", "cmdVolunteer",
+         120, 3000, 480},
         {"lblJobs", "&Jobs", "Questions about your jobs.", "cmdJobs", 2880, 120, 3240},
         {"lblFinal", "Fi&nal Thoughts", "For your final comments.", "cmdFinal", 2880, 2280, 3240},
         {"lblSave", "Edit Text && Save to File", "", "cmdSaveFile", 2880, 2640, 3240},
@@ -197,13 +201,15 @@ TEST_F(MainMenuTest, TabOrderWalksTheColumnsThenExitThenMarksThenLoad) {
         return walked;
     };
     QStringList info;
-    for (const char* n : {"cmdInfo", "cmdInstruc", "cmdDistribution", "cmdWarranty", "cmdShareware"})
+    for (const char* n :
+         {"cmdInfo", "cmdInstruc", "cmdDistribution", "cmdWarranty", "cmdShareware"})
         info << QString::fromLatin1(n);
 
     QStringList fresh = info;
     for (const char* b : kSectionBullets)
         fresh << QString::fromLatin1(b);
-    fresh << QStringLiteral("cmdSaveFile") << QStringLiteral("cmdExit") << QStringLiteral("cmdLoad");
+    fresh << QStringLiteral("cmdSaveFile") << QStringLiteral("cmdExit")
+          << QStringLiteral("cmdLoad");
     EXPECT_EQ(walk(fresh.size()), fresh);
 
     // Once every section is marked, the marks take the focus after Exit, in section order.
@@ -227,7 +233,8 @@ TEST_F(MainMenuTest, AccessKeyOfALabelFocusesItsBullet) {
     settle();
     if (QApplication::focusWidget() == nullptr)
         GTEST_SKIP() << "no keyboard focus under this platform plugin";
-    EXPECT_EQ(QApplication::focusWidget(), child(QStringLiteral("frmMain"), QStringLiteral("cmdWarranty")));
+    EXPECT_EQ(QApplication::focusWidget(),
+              child(QStringLiteral("frmMain"), QStringLiteral("cmdWarranty")));
     // Only the focus moves: the entry opens when the user presses its bullet.
     QTest::qWait(300);
     settle();

@@ -277,7 +277,8 @@ TEST_F(TextEditor, AFailedWriteInSaveAsIsReportedAndKeepsTheDocumentModified) {
     const Case cases[] = {
         {"folder gone", path(QStringLiteral("gone/Story.rtf")), "could not be saved"},
         // Refused before anything is written: its data file would replace the document.
-        {"document named like a data file", path(QStringLiteral("Story.dat")), "could not be saved"},
+        {"document named like a data file", path(QStringLiteral("Story.dat")),
+         "could not be saved"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -26,7 +26,8 @@ protected:
     void enterMainMenu();
 
     platform::ProgramWindow* window(const QString& name) const;
-    template <class T = QWidget> T* child(const QString& windowName, const QString& childName) const {
+    template <class T = QWidget>
+    T* child(const QString& windowName, const QString& childName) const {
         auto* w = window(windowName);
         return w ? w->findChild<T*>(childName) : nullptr;
     }

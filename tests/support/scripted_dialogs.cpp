@@ -20,11 +20,17 @@ template <class Q, class T> T take(Q& queue, const QString& what, T cancel) {
 }
 } // namespace
 
-ScriptedDialogs::ScriptedDialogs() { Dialogs::install(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    Dialogs::install(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { Dialogs::install(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    Dialogs::install(nullptr);
+}
 
-void ScriptedDialogs::answerMessage(MsgButton a, During d) { m_messages.push_back({a, std::move(d)}); }
+void ScriptedDialogs::answerMessage(MsgButton a, During d) {
+    m_messages.push_back({a, std::move(d)});
+}
 void ScriptedDialogs::answerInput(std::optional<QString> a, During d) {
     m_inputs.push_back({std::move(a), std::move(d)});
 }
@@ -40,7 +46,9 @@ void ScriptedDialogs::answerFont(std::optional<FontChoice> a, During d) {
 void ScriptedDialogs::answerColor(std::optional<QColor> a, During d) {
     m_colors.push_back({a, std::move(d)});
 }
-void ScriptedDialogs::answerPrinter(bool a, During d) { m_printers.push_back({a, std::move(d)}); }
+void ScriptedDialogs::answerPrinter(bool a, During d) {
+    m_printers.push_back({a, std::move(d)});
+}
 
 bool ScriptedDialogs::allAnswersUsed() const {
     return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_saves.empty() &&
