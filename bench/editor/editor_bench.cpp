@@ -4,6 +4,7 @@
 #include "document/text_editor_window.h"
 #include "platform/dialogs.h"
 #include "platform/rich_text_edit.h"
+#include "platform/window_manager.h"
 #include "questionnaire/program_state.h"
 #include "questionnaire/question_catalog.h"
 
@@ -142,6 +143,8 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    // The editor's windows live in the program's window manager.
+    platform::WindowManager windows;
     platform::Dialogs::install(&g_dialogs);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
