@@ -143,7 +143,6 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    // The editor's windows live in the program's window manager.
     platform::WindowManager windows;
     platform::Dialogs::install(&g_dialogs);
     benchmark::Initialize(&argc, argv);

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include <cmath>
 #include <stdexcept>
 
 namespace kt::app {
@@ -102,15 +101,6 @@ QColor textColour(Look look) {
     return look == Look::Contact ? look::darkRed() : look::navy();
 }
 
-double luminance(const QColor& c) {
-    const auto channel = [](double v) {
-        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-constexpr double kReadableContrast = 4.5;
-
 // Raises a window once, when another one next becomes active.
 class RaiseWhenActivated : public QObject {
 public:
@@ -134,18 +124,6 @@ private:
 
 } // namespace
 
-double contrastRatio(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-QColor readableGround(const QColor& preferred, std::initializer_list<QColor> textColours) {
-    for (const QColor& t : textColours)
-        if (contrastRatio(preferred, t) < kReadableContrast)
-            return {240, 240, 240};
-    return preferred;
-}
-
 const InfoWindowSpec& infoWindowSpec(const char* name) {
     for (const Spec& s : kSpecs)
         if (qstrcmp(s.name, name) == 0)
@@ -162,8 +140,8 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
     // program's dark text unreadable on it.
     const QColor preferred = systemColour(spec.ground);
     const QColor ground =
-        readableGround(preferred, {look::navy(), look::darkRed(),
-                                   QApplication::palette().color(QPalette::WindowText)});
+        look::readableGround(preferred, {look::navy(), look::darkRed(),
+                                         QApplication::palette().color(QPalette::WindowText)});
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ground);
     if (ground != preferred)
@@ -187,8 +165,9 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
             label->setFont(look::dialogFont());
             break;
         case Look::Heading:
-            lp.setColor(QPalette::Window,
-                        readableGround(systemColour(Spec::Ground::WindowFrame), {look::navy()}));
+            lp.setColor(
+                QPalette::Window,
+                look::readableGround(systemColour(Spec::Ground::WindowFrame), {look::navy()}));
             label->setAutoFillBackground(true);
             label->setWordWrap(false);
             break;
@@ -249,6 +228,7 @@ AboutWindow::AboutWindow() : InfoWindow(infoWindowSpec("frmInfo")) {
     picture->setGeometry(rectTw(360, 1920, 480, 480));
     picture->setToolTip(QStringLiteral("Click here to read the credits."));
     picture->setAccessibleName(QStringLiteral("Credits"));
+    picture->setKeyboardReachable();
     // The picture overlaps the contact block's left edge; it must stay clickable there.
     picture->raise();
     connect(picture, &ClickLabel::clicked, this, [this] {
@@ -263,6 +243,7 @@ AboutWindow::AboutWindow() : InfoWindow(infoWindowSpec("frmInfo")) {
     history->move(pointTw(120, 3720));
     history->adjustSize();
     history->setToolTip(QStringLiteral("Click here to read the version history."));
+    history->setKeyboardReachable();
     // Opens over this window, which stays shown.
     connect(history, &ClickLabel::clicked, this,
             [] { showWindow(QStringLiteral("frmVersionHx")); });

@@ -2,11 +2,9 @@
 
 #include "platform/program_window.h"
 
-#include <QColor>
 #include <QHash>
 #include <QString>
 
-#include <initializer_list>
 #include <span>
 
 class QLabel;
@@ -85,11 +83,5 @@ public:
 protected:
     void closeClicked() override;
 };
-
-// Contrast between two colours by the usual relative-luminance rule (1 to 21).
-double contrastRatio(const QColor& a, const QColor& b);
-// The preferred ground when every text colour reads on it at 4.5:1 or better, else a light grey
-// on which they all do (a dark desktop theme must not make navy text unreadable).
-QColor readableGround(const QColor& preferred, std::initializer_list<QColor> texts);
 
 } // namespace kt::app

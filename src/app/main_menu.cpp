@@ -67,6 +67,17 @@ constexpr Entry kEntries[] = {
      nullptr, {}},
 };
 
+// What assistive technology says of an entry's bullet: its tool tip, or for the two entries
+// without one, what they do.
+QString helpFor(const Entry& e) {
+    if (e.toolTip)
+        return QString::fromLatin1(e.toolTip);
+    return e.opens ? QStringLiteral("Shows your whole story, every question with its answer, to "
+                                    "edit, print and save to a file.")
+                   : QStringLiteral("Reads back the answers of an earlier session from the data "
+                                    "file saved then.");
+}
+
 constexpr int kClientWidth = 5565;
 constexpr int kClientHeight = 3870;
 
@@ -96,7 +107,9 @@ MainMenu::MainMenu(ProgramState& state)
         const int maxWidth = rectTw(e.labelX, 0, kClientWidth - e.labelX, 0).width();
         label->setGeometry(rectTw(e.labelX, e.y, 0, 240).x(), rectTw(e.labelX, e.y, 0, 240).y(),
                            qMin(label->sizeHint().width(), maxWidth), px(240));
-        bullet->setAccessibleName(label->text().remove(QLatin1Char('&')));
+        const QString name = withoutAccessKey(label->text());
+        const QString help = helpFor(e);
+        bullet->describe(name, e.section ? QStringLiteral("not complete") : QString(), help);
 
         std::function<void()> action;
         if (e.opens) {
@@ -117,7 +130,9 @@ MainMenu::MainMenu(ProgramState& state)
             auto* done = new BulletButton(this, QString::fromLatin1(e.completedBullet), true);
             done->setGeometry(bullet->geometry());
             done->hide();
-            done->setAccessibleName(bullet->accessibleName() + QStringLiteral(", complete"));
+            done->describe(name, QStringLiteral("complete"),
+                           help + QStringLiteral("  The check mark shows that every question in "
+                                                 "it is answered."));
             // Opens the section like the plain bullet does, as on the section screens.
             connect(done, &QPushButton::clicked, this, action);
             m_plain[indexOf(*e.section)] = bullet;
@@ -150,8 +165,7 @@ void MainMenu::RefreshSectionMarks() {
     for (SectionId id : kAllSections) {
         if (!m_state.answers.isSectionComplete(id))
             continue;
-        m_completed[indexOf(id)]->show();
-        m_plain[indexOf(id)]->hide();
+        m_plain[indexOf(id)]->giveWayTo(*m_completed[indexOf(id)]);
     }
 }
 

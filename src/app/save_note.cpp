@@ -44,6 +44,8 @@ SaveNote::SaveNote(ProgramState& state)
 
     auto* ok =
         addButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"), 2280, 3480, 1335, 495);
+    ok->setAccessibleDescription(
+        QStringLiteral("Closes this note and goes on with saving your story to a file."));
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
@@ -60,11 +62,11 @@ void SaveNote::activated() {
     m_label3->setText(QStringLiteral("Changes to answers MUST be made in the individual text "
                                      "boxes in order to reload the correct information later!"));
     // A flag left from an earlier note never carries over.
-    m_state.noteAccepted = "N";
+    m_state.noteAccepted.assign(1, 'N');
 }
 
 void SaveNote::cmdOK_Click() {
-    m_state.noteAccepted = "Y";
+    m_state.noteAccepted.assign(1, 'Y');
     const QString editor = QStringLiteral("frmTxtEditor");
     if (windows().isRegistered(editor))
         showWindow(editor);

@@ -3,6 +3,7 @@
 #include "questionnaire/answer_store.h"
 #include "questionnaire/question_catalog.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -147,15 +148,40 @@ bool appendAsCp1252(std::string& out, std::string_view utf8) {
     return true;
 }
 
-void appendCp1252AsUtf8(std::string& out, std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const std::size_t run = asciiRun(bytes.substr(i));
-        out.append(bytes.data() + i, run);
-        i += run;
-        if (i < bytes.size())
-            appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(bytes[i++])));
+// Each byte's UTF-8 form, for reading: at most three bytes (the euro sign and its kin).
+struct Utf8Form {
+    unsigned char length;
+    char bytes[3];
+};
+const std::array<Utf8Form, 256> kCp1252AsUtf8 = [] {
+    std::array<Utf8Form, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        std::string form;
+        appendUtf8(form, cp1252ToUnicode(static_cast<unsigned char>(b)));
+        table[b].length = static_cast<unsigned char>(form.size());
+        std::copy(form.begin(), form.end(), table[b].bytes);
     }
+    return table;
+}();
+
+void appendCp1252AsUtf8(std::string& out, std::string_view bytes) {
+    const std::size_t run = asciiRun(bytes);
+    out.append(bytes.data(), run);
+    if (run == bytes.size())
+        return;
+    bytes.remove_prefix(run);
+    // Room for the longest form of every byte, then cut to what was written.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * bytes.size());
+    char* w = out.data() + start;
+    for (char c : bytes) {
+        const Utf8Form& f = kCp1252AsUtf8[static_cast<unsigned char>(c)];
+        w[0] = f.bytes[0];
+        w[1] = f.bytes[1];
+        w[2] = f.bytes[2];
+        w += f.length;
+    }
+    out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 // ---- The record ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "platform/window_manager.h"
 #include "questionnaire/program_state.h"
 
+#include <QFile>
 #include <QAction>
 #include <QClipboard>
 #include <QEventLoop>
@@ -64,6 +65,11 @@ protected:
 private:
     std::function<void()> m_onHidden;
 };
+
+// Filled rather than assigned from a literal, which some optimisers misjudge as overlapping.
+void setNoteAccepted(ProgramState& state, bool accepted) {
+    state.noteAccepted.assign(1, accepted ? 'Y' : 'N');
+}
 
 MsgButton askToSave() {
     return messageBox(QStringLiteral("Do you want to save the current document?"),
@@ -150,6 +156,10 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     format.setFontFamilies(QStringList{QStringLiteral("arial")});
     format.setFontPointSize(12);
     m_txtEdit->setCurrentCharFormat(format);
+    // The same for text without a format of its own, such as a plain text file opened later.
+    QFont base(QStringLiteral("arial"));
+    base.setPointSize(12);
+    m_txtEdit->setFont(base);
 
     m_state.editorActivationCount = 0;
 
@@ -192,7 +202,7 @@ void TextEditorWindow::activated() {
         saved = true;
     }
     if (saved) {
-        m_state.noteAccepted = "N";
+        setNoteAccepted(m_state, false);
         m_reminderFlag = QStringLiteral("N");
     }
 
@@ -228,24 +238,37 @@ void TextEditorWindow::reportSaveFailure(const QString& what, const QString& rea
                QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok, MsgButton::Ok);
 }
 
-void TextEditorWindow::SavingData() {
-    m_reminderFlag = QStringLiteral("N");
-    QString error;
-    if (!m_txtEdit->SaveFile(m_currentFile, &error)) {
-        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") +
-                              m_currentFile,
-                          error);
-        m_saveCancelled = true;
-        return;
-    }
-    m_documentPath = m_currentFile;
+bool TextEditorWindow::writeDocumentAndData(const QString& path) {
+    const std::string nativePath = QFile::encodeName(path).toStdString();
     std::string dataError;
-    if (!SaveDataFile(m_documentPath.toStdString(), m_state.answers, &dataError)) {
-        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") +
-                              m_documentPath +
+    std::string dataPath;
+    // Refused before anything is written: a document named *.dat would be replaced by its data.
+    if (!DataFilePathFor(nativePath, &dataPath, &dataError)) {
+        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
+                          QString::fromStdString(dataError));
+        return false;
+    }
+    QString error;
+    if (!m_txtEdit->SaveFile(path, &error)) {
+        reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
+                          error);
+        return false;
+    }
+    m_documentPath = path;
+    if (!SaveDataFile(QFile::encodeName(m_documentPath).toStdString(), m_state.answers,
+                      &dataError)) {
+        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + path +
                               QStringLiteral("\nbut the answer data file beside it could not be "
                                              "written."),
                           QString::fromStdString(dataError));
+        return false;
+    }
+    return true;
+}
+
+void TextEditorWindow::SavingData() {
+    m_reminderFlag = QStringLiteral("N");
+    if (!writeDocumentAndData(m_currentFile)) {
         m_saveCancelled = true;
         return;
     }
@@ -266,20 +289,7 @@ void TextEditorWindow::SavingDataAs() {
         return;
     }
     m_dialogFileName = *chosen;
-    QString error;
-    if (!m_txtEdit->SaveFile(*chosen, &error)) {
-        reportSaveFailure(
-            QStringLiteral("Your document could not be saved to this file:\n") + *chosen, error);
-        m_saveCancelled = true;
-        return;
-    }
-    m_documentPath = *chosen;
-    std::string dataError;
-    if (!SaveDataFile(m_documentPath.toStdString(), m_state.answers, &dataError)) {
-        reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + *chosen +
-                              QStringLiteral("\nbut the answer data file beside it could not be "
-                                             "written."),
-                          QString::fromStdString(dataError));
+    if (!writeDocumentAndData(*chosen)) {
         m_saveCancelled = true;
         return;
     }
@@ -296,7 +306,7 @@ void TextEditorWindow::showNote() {
 }
 
 void TextEditorWindow::Save() {
-    m_state.noteAccepted = "N";
+    setNoteAccepted(m_state, false);
     m_reminderFlag = QStringLiteral("N");
     if (hasCurrentFile()) {
         m_pendingSave = QStringLiteral("S");
@@ -308,7 +318,7 @@ void TextEditorWindow::Save() {
 }
 
 void TextEditorWindow::SaveAs() {
-    m_state.noteAccepted = "N";
+    setNoteAccepted(m_state, false);
     m_reminderFlag = QStringLiteral("N");
     m_pendingSave = QStringLiteral("A");
     showNote();

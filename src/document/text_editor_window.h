@@ -75,6 +75,9 @@ private:
     bool saveAndWait();
     void showNote();
     void reportSaveFailure(const QString& what, const QString& reason);
+    // Writes the document as rich text and the answer data file beside it; tells the user and
+    // returns false when either could not be written.
+    bool writeDocumentAndData(const QString& path);
     // The selection start/length covering a match, or the "not found" message.
     void selectMatch(qsizetype from, const QString& notFoundText, const QString& notFoundTitle);
 

@@ -48,6 +48,8 @@ QPixmap infoSymbol(qreal dpr) {
     p.setBrush(Qt::white);
     p.drawEllipse(QRectF(13.5, 6, 5, 5));
     QPainterPath stem;
+    // The serifs overlap the stem; with the even-odd rule the overlaps would show as holes.
+    stem.setFillRule(Qt::WindingFill);
     stem.addRoundedRect(QRectF(13.5, 13, 5, 13), 1.2, 1.2);
     stem.addRect(QRectF(11.5, 13, 4, 2));
     stem.addRect(QRectF(11.5, 24.5, 9, 2));

@@ -4,16 +4,94 @@
 #include "platform/look.h"
 #include "platform/twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <cmath>
 
 namespace kt::platform {
+
+namespace {
+
+// A label the keyboard can reach acts as a button, and tells assistive technology so.
+class ClickLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickLabelAccessible(ClickLabel* label)
+        : QAccessibleWidget(label, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        const auto* l = static_cast<const ClickLabel*>(widget());
+        switch (t) {
+        case QAccessible::Name:
+            return l->accessibleName().isEmpty() ? withoutAccessKey(l->text())
+                                                 : l->accessibleName();
+        case QAccessible::Description:
+            return l->accessibleDescription().isEmpty() ? l->toolTip() : l->accessibleDescription();
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            static_cast<ClickLabel*>(widget())->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* clickLabelAccessible(const QString&, QObject* object) {
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label && label->keyboardReachable() ? new ClickLabelAccessible(label) : nullptr;
+}
+
+} // namespace
 
 ClickLabel::ClickLabel(QWidget* parent, const QString& objectName, const QString& text)
     : QLabel(text, parent) {
     setObjectName(objectName);
     setCursor(Qt::PointingHandCursor);
+}
+
+void ClickLabel::setKeyboardReachable() {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(clickLabelAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    m_reachable = true;
+    setFocusPolicy(Qt::StrongFocus);
+    // The toolkit made this label's interface, a plain text's, while constructing it; drop
+    // that one so the next look-up makes the button's.
+    QAccessible::deleteAccessibleInterface(
+        QAccessible::uniqueId(QAccessible::queryAccessibleInterface(this)));
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (m_reachable && event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        click();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A frame in the text's colour, over the label's edge: there is no room outside it.
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 bool ClickLabel::event(QEvent* event) {
@@ -40,13 +118,33 @@ BulletButton::BulletButton(QWidget* parent, const QString& objectName, bool chec
     setCursor(Qt::PointingHandCursor);
 }
 
+void BulletButton::describe(const QString& name, const QString& state, const QString& description) {
+    setAccessibleName(state.isEmpty() ? name
+                                      : name + QStringLiteral(" (") + state + QLatin1Char(')'));
+    setAccessibleDescription(description);
+}
+
+void BulletButton::giveWayTo(BulletButton& mark) {
+    const bool focused = window()->focusWidget() == this;
+    mark.show();
+    if (focused)
+        mark.setFocus(Qt::OtherFocusReason);
+    hide();
+}
+
 void BulletButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), isDown() ? look::navy().lighter(160) : look::navy());
     if (m_checked) {
-        const QPixmap check = artwork::checkMark(devicePixelRatioF());
-        const QSizeF s = check.deviceIndependentSize();
-        p.drawPixmap(QPointF((width() - s.width()) / 2.0, (height() - s.height()) / 2.0), check);
+        // Drawn for the device being painted, and placed on whole device pixels, so the mark is
+        // never resampled: sharp at any scale.
+        const qreal dpr = p.device()->devicePixelRatioF();
+        const QPixmap check = artwork::checkMark(dpr);
+        const auto centred = [dpr](int logical, int device) {
+            return std::floor((logical * dpr - device) / 2.0) / dpr;
+        };
+        p.drawPixmap(QPointF(centred(width(), check.width()), centred(height(), check.height())),
+                     check);
     }
     if (hasFocus()) {
         // A visible focus: a white inner frame and a dark outline, readable on any ground.
@@ -55,6 +153,39 @@ void BulletButton::paintEvent(QPaintEvent*) {
         p.setPen(QPen(QColor(255, 200, 0), 1, Qt::DotLine));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+}
+
+PushButton::PushButton(QWidget* parent, const QString& objectName, const QString& caption)
+    : QPushButton(caption, parent) {
+    setObjectName(objectName);
+}
+
+void PushButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QRect frame = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+    // Never on the bevel's edge, where a style draws its own outline.
+    frame = frame.intersected(rect().adjusted(3, 3, -3, -3));
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::ButtonText), 1));
+    p.drawRect(QRectF(frame).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+QString withoutAccessKey(const QString& caption) {
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&')) {
+            if (i + 1 < caption.size() && caption[i + 1] == QLatin1Char('&'))
+                out += caption[++i];
+            continue;
+        }
+        out += caption[i];
+    }
+    return out;
 }
 
 QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, int x, int y,
@@ -73,8 +204,7 @@ QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text
 
 QPushButton* addButton(QWidget* parent, const QString& objectName, const QString& caption, int x,
                        int y, int w, int h, const QString& toolTip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
+    auto* button = new PushButton(parent, objectName, caption);
     button->setFont(look::dialogFont());
     button->setGeometry(rectTw(x, y, w, h));
     button->setAutoDefault(false);

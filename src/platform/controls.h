@@ -11,12 +11,23 @@ class ClickLabel : public QLabel {
 public:
     ClickLabel(QWidget* parent, const QString& objectName, const QString& text);
 
+    // Lets the keyboard reach a label that nothing else on its window leads to: Tab stops on it,
+    // a frame shows the focus, Space or Enter clicks it, and assistive technology sees a button.
+    void setKeyboardReachable();
+    bool keyboardReachable() const { return m_reachable; }
+    void click() { Q_EMIT clicked(); }
+
 Q_SIGNALS:
     void clicked();
 
 protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_reachable = false;
 };
 
 // The small navy square bullet; the answered look carries the red check mark.
@@ -26,6 +37,14 @@ public:
     BulletButton(QWidget* parent, const QString& objectName, bool checked);
     bool showsCheck() const { return m_checked; }
 
+    // What assistive technology says of the bullet: what it opens and, for one of a plain and
+    // check-mark pair, in words the state its look stands for, since the mark is only seen. The
+    // name is "name (state)"; the description tells what pressing it does.
+    void describe(const QString& name, const QString& state, const QString& description);
+    // Shows `mark` in this bullet's place and hides this one. A keyboard user who was on this
+    // bullet stays on the same entry: the focus moves to the mark.
+    void giveWayTo(BulletButton& mark);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -33,10 +52,24 @@ private:
     bool m_checked;
 };
 
+// A push button whose keyboard focus is always plain to see: some styles show it only after a
+// Tab, or as a faint change of outline, so a frame in the caption's colour marks it too.
+class PushButton : public QPushButton {
+    Q_OBJECT
+public:
+    PushButton(QWidget* parent, const QString& objectName, const QString& caption);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A caption as read out: the access-key marks dropped, "&&" read as one ampersand.
+QString withoutAccessKey(const QString& caption);
+
 // Plain label in the label font and colour, word-wrapped, placed in twips.
 QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, int x, int y,
                  int w, int h);
-// Push button in the dialog font, placed in twips.
+// PushButton in the dialog font, placed in twips.
 QPushButton* addButton(QWidget* parent, const QString& objectName, const QString& caption, int x,
                        int y, int w, int h, const QString& toolTip = {});
 

@@ -3,15 +3,36 @@
 #include <QColor>
 #include <QFont>
 
+#include <initializer_list>
+
+class QWidget;
+
 namespace kt::platform::look {
 
-inline QColor navy() { return {0, 0, 128}; }
-inline QColor darkRed() { return {192, 0, 0}; }
+inline QColor navy() {
+    return {0, 0, 128};
+}
+inline QColor darkRed() {
+    return {192, 0, 0};
+}
 
 // Bold Arial 9.75 pt: question and text labels everywhere.
 QFont labelFont();
 // The default dialog font at 8.25 pt: buttons and plain captions.
 QFont dialogFont();
 QFont arial(double pointSize, bool bold);
+
+// Text must stand out from its ground at least this much (the usual rule for body text).
+inline constexpr double kReadableContrast = 4.5;
+
+// Contrast between two colours by the usual relative-luminance rule (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b);
+// The preferred ground when every text colour reads on it at 4.5:1 or better, else a light grey
+// on which they all do (a dark desktop theme must not make navy text unreadable).
+QColor readableGround(const QColor& preferred, std::initializer_list<QColor> texts);
+// Keeps a window on the desktop's own window colour unless the program's navy and dark-red
+// texts would not read on it; then the window, and what inherits its colours, gets the light
+// grey with black plain text.
+void keepTextReadable(QWidget& window);
 
 } // namespace kt::platform::look

@@ -1,6 +1,7 @@
 #include "platform/program_window.h"
 
 #include "platform/artwork.h"
+#include "platform/look.h"
 #include "platform/twips.h"
 #include "platform/window_manager.h"
 
@@ -19,6 +20,8 @@ ProgramWindow::ProgramWindow(const QString& objectName, const QString& caption)
     setWindowTitle(caption);
     setWindowIcon(artwork::windowIcon());
     setAttribute(Qt::WA_DeleteOnClose);
+    // Every window shows navy or dark-red text on the desktop's window colour.
+    look::keepTextReadable(*this);
 }
 
 ProgramWindow::~ProgramWindow() = default;

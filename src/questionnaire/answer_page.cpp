@@ -166,6 +166,9 @@ AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : QPlainTextEdi
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // Tab moves on to the next question; answers rarely need a tab character.
     setTabChangesFocus(true);
+    // The page names each box by its question; this says how typing in it works.
+    setAccessibleDescription(QStringLiteral(
+        "Your answer.  Enter starts a new line; Tab moves on to the next question."));
     setBackgroundVisible(false);
     document()->setDocumentMargin(5);
     // A plain frame that turns navy and thicker while the box has the focus, so the box being
@@ -260,6 +263,10 @@ AnswerPage::AnswerPage(const AnswerPageSpec& spec, ProgramState& state)
     m_return = addButton(this, QStringLiteral("cmdReturn"), QStringLiteral("&Return"), 0, 0, 0, 0);
     for (auto* b : {m_save, m_return})
         b->setFont(look::arial(10, true));
+    m_save->setAccessibleDescription(QStringLiteral(
+        "Keeps the answers on this page.  They are saved to a file from the text editor."));
+    m_return->setAccessibleDescription(
+        QStringLiteral("Goes back to the list of this section's questions."));
     connect(m_save, &QPushButton::clicked, this, [this] { Save(); });
     connect(m_return, &QPushButton::clicked, this, [this] { Return(); });
 

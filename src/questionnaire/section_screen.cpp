@@ -124,12 +124,14 @@ SectionScreen::SectionScreen(const SectionScreenSpec& spec, ProgramState& state)
 
         auto* plain = new BulletButton(this, QStringLiteral("cmd") + stem, false);
         plain->setGeometry(rectTw(kBulletX, at.y, kBulletSize, kBulletSize));
-        plain->setAccessibleName(text);
+        const QString opens = QStringLiteral("Opens the answer page for this question.");
+        plain->describe(text, QStringLiteral("not answered"), opens);
 
         auto* answered =
             new BulletButton(this, QStringLiteral("cmd") + stem + QLatin1Char('2'), true);
         answered->setGeometry(plain->geometry());
-        answered->setAccessibleName(text + QStringLiteral(" (answered)"));
+        answered->describe(text, QStringLiteral("answered"),
+                           opens + QStringLiteral("  The check mark shows that it is answered."));
         answered->hide();
 
         for (auto* b : {plain, answered})
@@ -143,6 +145,7 @@ SectionScreen::SectionScreen(const SectionScreenSpec& spec, ProgramState& state)
 
     auto* back = addButton(this, QStringLiteral("cmdReturn"), QStringLiteral("&Return to Main"),
                            spec.returnX, spec.returnY, kReturnWidth, kReturnHeight);
+    back->setAccessibleDescription(QStringLiteral("Goes back to the main menu."));
     connect(back, &QPushButton::clicked, this, [this] {
         showWindow(QStringLiteral("frmMain"));
         hide();
@@ -163,8 +166,7 @@ void SectionScreen::RefreshAnsweredMarks() {
     for (const Row& row : m_rows) {
         if (!m_state.answers.isAnsweredOf(*row.entry))
             continue;
-        row.answered->show();
-        row.plain->hide();
+        row.plain->giveWayTo(*row.answered);
     }
 }
 

@@ -321,6 +321,8 @@ TEST_F(InfoWindows, AccessKeysPressTheCloseButtons) {
         {"lblInstruc", "frmInstruc", Qt::Key_R, "frmMain"},
         {"lblShareware", "frmShare", Qt::Key_C, "frmMain"},
         {"lblInfo", "frmInfo", Qt::Key_C, "frmMain"},
+        {"lblDistribution", "frmDistribution", Qt::Key_C, "frmMain"},
+        {"lblWarranty", "frmWarranty", Qt::Key_C, "frmMain"},
     };
     const auto press = [this](const char* windowName, Qt::Key key, const char* leadsTo) {
         auto* w = window(S(windowName));
@@ -330,7 +332,8 @@ TEST_F(InfoWindows, AccessKeysPressTheCloseButtons) {
             return false;
         QTest::keyClick(w, key, Qt::AltModifier);
         // A button pressed by its access key clicks a moment later, as a mouse click would look.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return isShown(S(leadsTo)); }, 2000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return isShown(S(leadsTo)) && !isShown(S(windowName)); }, 2000));
         settle();
         EXPECT_TRUE(isShown(S(leadsTo))) << windowName;
         EXPECT_FALSE(isShown(S(windowName))) << windowName;
@@ -344,6 +347,9 @@ TEST_F(InfoWindows, AccessKeysPressTheCloseButtons) {
     openFromMenu("lblInfo");
     clickLabel("frmInfo", "Picture1");
     press("frmCredits2", Qt::Key_C, "frmInfo");
+    // The version window's Close hides it over the about window, which stays.
+    clickLabel("frmInfo", "Label2");
+    press("frmVersionHx", Qt::Key_C, "frmInfo");
 }
 
 TEST_F(InfoWindows, LabelsPlacesFontsAndColours) {
@@ -460,7 +466,7 @@ TEST_F(InfoWindows, TextColoursReadOnTheirGrounds) {
                 continue;
             const QColor behind =
                 l->autoFillBackground() ? l->palette().color(QPalette::Window) : ground;
-            EXPECT_GE(app::contrastRatio(l->palette().color(QPalette::WindowText), behind), 4.5)
+            EXPECT_GE(look::contrastRatio(l->palette().color(QPalette::WindowText), behind), 4.5)
                 << n << "." << l->objectName().toStdString();
         }
     }
@@ -468,17 +474,17 @@ TEST_F(InfoWindows, TextColoursReadOnTheirGrounds) {
 
 TEST(ReadableGround, KeepsALightSystemColourAndReplacesADarkOne) {
     const QColor navy(0, 0, 128), red(192, 0, 0);
-    EXPECT_NEAR(app::contrastRatio(Qt::white, Qt::black), 21.0, 1e-9);
-    EXPECT_NEAR(app::contrastRatio(navy, navy), 1.0, 1e-9);
-    EXPECT_EQ(app::readableGround(QColor(239, 239, 239), {navy, red}), QColor(239, 239, 239));
+    EXPECT_NEAR(look::contrastRatio(Qt::white, Qt::black), 21.0, 1e-9);
+    EXPECT_NEAR(look::contrastRatio(navy, navy), 1.0, 1e-9);
+    EXPECT_EQ(look::readableGround(QColor(239, 239, 239), {navy, red}), QColor(239, 239, 239));
     // A mid grey is fine for navy but too dark for the dark red.
     const QColor mid(190, 190, 190);
-    EXPECT_EQ(app::readableGround(mid, {navy}), mid);
-    EXPECT_NE(app::readableGround(mid, {navy, red}), mid);
+    EXPECT_EQ(look::readableGround(mid, {navy}), mid);
+    EXPECT_NE(look::readableGround(mid, {navy, red}), mid);
     const QColor dark(49, 54, 59);
-    const QColor replaced = app::readableGround(dark, {navy, red});
-    EXPECT_GE(app::contrastRatio(replaced, navy), 4.5);
-    EXPECT_GE(app::contrastRatio(replaced, red), 4.5);
+    const QColor replaced = look::readableGround(dark, {navy, red});
+    EXPECT_GE(look::contrastRatio(replaced, navy), 4.5);
+    EXPECT_GE(look::contrastRatio(replaced, red), 4.5);
 }
 
 TEST(InfoTexts, FixedTextsExactly) {

@@ -132,6 +132,17 @@ TEST_F(SaveNoteTest, ActivationResetsTheFlagAndOkSetsItOnceAndBringsTheEditorBac
     EXPECT_EQ(editor().seen.size(), 2u);
 }
 
+TEST_F(SaveNoteTest, ByKeyboardOkHasTheFocusAndEnterPressesIt) {
+    showNote();
+    auto* note = window(kNote);
+    EXPECT_EQ(note->focusWidget(), child(kNote, QStringLiteral("cmdOK")));
+    QTest::keyClick(note, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(state().noteAccepted, "Y");
+    EXPECT_FALSE(isShown(kNote));
+    EXPECT_EQ(active(), window(kEditor));
+}
+
 TEST_F(SaveNoteTest, ASecondShowingResetsToNoUntilOkAgain) {
     showNote();
     click(kNote, QStringLiteral("cmdOK"));

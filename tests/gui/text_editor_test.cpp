@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -275,7 +276,8 @@ TEST_F(TextEditor, AFailedWriteInSaveAsIsReportedAndKeepsTheDocumentModified) {
     };
     const Case cases[] = {
         {"folder gone", path(QStringLiteral("gone/Story.rtf")), "could not be saved"},
-        {"data file refused", path(QStringLiteral("Story.dat")), "answer data file"},
+        // Refused before anything is written: its data file would replace the document.
+        {"document named like a data file", path(QStringLiteral("Story.dat")), "could not be saved"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -293,6 +295,7 @@ TEST_F(TextEditor, AFailedWriteInSaveAsIsReportedAndKeepsTheDocumentModified) {
         EXPECT_TRUE(editor()->saveCancelled());
         EXPECT_TRUE(editor()->documentModified());
         EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Kithtale - Text Editor"));
+        EXPECT_FALSE(QFileInfo::exists(c.file));
     }
 }
 
@@ -352,8 +355,11 @@ TEST_F(TextEditor, OpenAsksAboutAModifiedDocumentAndLoadsTheChosenFile) {
               QStringLiteral("Rich Text Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|All Files "
                              "(*.*)|*.*"));
     EXPECT_TRUE(dialogs->opens[0].initialName.isEmpty());
-    // The file's final line end closes its last line rather than opening an empty one.
+    // The final line end closes the last line.
     EXPECT_EQ(txt()->Text(), QStringLiteral("First line\r\nSecond line"));
+    txt()->select(0, 5);
+    EXPECT_EQ(txt()->selectionFormat().family.toLower(), QStringLiteral("arial"));
+    EXPECT_EQ(txt()->selectionFormat().pointSize, 12);
     EXPECT_FALSE(editor()->documentModified());
     EXPECT_EQ(editor()->windowTitle(), file + QStringLiteral(" - Text Editor"));
     EXPECT_EQ(editor()->currentFile(), file);
@@ -574,6 +580,30 @@ TEST_F(TextEditor, TheControlsOwnKeysFollowTheEditItemsState) {
     EXPECT_EQ(txt()->Text(), QStringLiteral("keep this text"));
     QTest::keyClick(txt(), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(txt()->Text(), QStringLiteral("pasted keep this text"));
+}
+
+TEST_F(TextEditor, TheContextMenuOffersTheWindowsEditItemsWithTheirState) {
+    openEditor();
+    txt()->setSelStart(0);
+    openEditMenu(); // nothing selected: Cut and Copy off
+    txt()->select(0, 5);
+    QList<QAction*> offered;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            offered = menu->actions();
+            menu->close();
+        }
+    });
+    const QPoint at(10, 10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, txt()->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(txt()->viewport(), &event);
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_TRUE(offered.contains(item("mnuEditCut")));
+    EXPECT_TRUE(offered.contains(item("mnuEditCopy")));
+    EXPECT_TRUE(offered.contains(item("mnuEditPaste")));
+    EXPECT_FALSE(item("mnuEditCut")->isEnabled()) << "as computed at the last Edit opening";
+    for (QAction* a : offered)
+        EXPECT_FALSE(a->text().contains(QStringLiteral("Select"))) << "no select-all";
 }
 
 TEST_F(TextEditor, ShortcutsReachTheWindowsCommandsFromInsideTheControl) {

@@ -4,7 +4,9 @@
 #include "platform/rtf/rtf.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +49,7 @@ TEST(RtfReader, ControlWordDelimiters) {
         {"{\\rtf1 {\\*\\unknown skipped}kept}", u"kept"},
         {"{\\rtf1 {\\footnote gone}kept}", u"kept"},
         {"{\\rtf1 {\\v hidden}shown}", u"shown"},
+        {"{\\rtf1 kept{\\deleted gone} too}", u"kept too"},
         {"{\\rtf1 a{\\*\\bkmkstart x}b}", u"ab"},
         {"{\\rtf1\\ansi\\ansicpg65001 \\'c3\\'a9}", u"\u00E9"},
         {"{\\rtf1\\pc \\'82}", u"\u00E9"},
@@ -58,6 +61,93 @@ TEST(RtfReader, ControlWordDelimiters) {
     };
     for (const Row& r : rows)
         EXPECT_EQ(readText(QByteArray(r.rtf)), QString::fromUtf16(r.text)) << r.rtf;
+}
+
+// Double-byte and single-byte code pages chosen by the font, its \cpg, or the document.
+TEST(RtfReader, CodePagesFollowTheFont) {
+    const QByteArray fonts = "{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset136 MingLiU;}"
+                             "{\\f2\\fcharset129 Batang;}{\\f3\\fcharset128 MS Mincho;}"
+                             "{\\f4\\cpg1251\\fcharset0 Cyr;}{\\f5\\fcharset77 Mac;}"
+                             "{\\f6\\fcharset222 Thai;}{\\f7\\fcharset1 Dflt;}}";
+    struct Row {
+        const char* body;
+        const char16_t* text;
+    } rows[] = {
+        {"{\\f1 \\'a4\\'a4\\'a4\\'e5}", u"\u4E2D\u6587"},
+        {"{\\f2 \\'c7\\'d1\\'b1\\'db}", u"\uD55C\uAE00"},
+        {"{\\f3 \\'82\\'a0}x", u"\u3042x"},
+        {"{\\f4 \\'c4\\'e0}", u"\u0414\u0430"},
+        {"{\\f5 \\'8e}", u"\u00E9"},
+        {"{\\f6 \\'a1}", u"\u0E01"},
+        {"{\\f7 \\'e9}", u"\u00E9"},
+        {"\\'e9{\\f1 \\'a4\\'a4}\\'e9", u"\u00E9\u4E2D\u00E9"},
+    };
+    for (const Row& r : rows) {
+        const QByteArray rtf = "{\\rtf1\\ansi\\deff0" + fonts + r.body + "}";
+        EXPECT_EQ(readText(rtf), QString::fromUtf16(r.text)) << r.body;
+    }
+    // The document's own code page for fonts that name none.
+    EXPECT_EQ(readText("{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0 Any;}}\\f0 \\'e1}"),
+              QStringLiteral("\u03B1"));
+    // A lead byte cut off at the end of its run is dropped, not joined to later text.
+    EXPECT_EQ(readText("{\\rtf1{\\fonttbl{\\f1\\fcharset128 M;}}{\\f1 \\'82}x}"),
+              QStringLiteral("x"));
+}
+
+TEST(RtfReader, PicturesBecomeImagesOnlyWhenReadable) {
+    const QByteArray png = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000000c4944415408"
+        "d763f8cfc000000301010018dd8db00000000049454e44ae426082");
+    struct Row {
+        QByteArray rtf;
+        int images;
+        const char* text;
+    } rows[] = {
+        {"{\\rtf1 a{\\pict\\pngblip\\picwgoal300\\pichgoal150 " + png.toHex() + "}b}", 1, "ab"},
+        {"{\\rtf1 a{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}b}", 1,
+         "ab"},
+        {"{\\rtf1 a{\\pict\\wmetafile8 0102}b}", 0, "ab"},
+        {"{\\rtf1 a{\\*\\shppict{\\pict\\pngblip " + png.toHex() +
+             "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}",
+         1, "ab"},
+        {"{\\rtf1 a{\\shp{\\*\\shpinst{\\sp{\\sn fillBlip}{\\sv{\\pict\\pngblip " + png.toHex() +
+             "}}}{\\sp{\\sn pib}{\\sv{\\pict\\pngblip " + png.toHex() +
+             "}}}}{\\shprslt{\\pict\\pngblip " + png.toHex() + "}}}b}",
+         1, "ab"},
+        {"{\\rtf1 a{\\header{\\pict\\pngblip " + png.toHex() + "}}b}", 0, "ab"},
+    };
+    for (const Row& r : rows) {
+        QTextDocument doc;
+        ASSERT_TRUE(kt::rtf::read(r.rtf, doc));
+        EXPECT_EQ(rtftest::imageCount(doc), r.images) << r.rtf.left(60).toStdString();
+        EXPECT_EQ(doc.toPlainText().remove(QChar::ObjectReplacementCharacter),
+                  QLatin1String(r.text));
+    }
+    // The goal size in twips becomes the image size in pixels at 96 dpi.
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(rows[0].rtf, doc));
+    QTextCursor c(&doc);
+    c.setPosition(2);
+    ASSERT_TRUE(c.charFormat().isImageFormat());
+    EXPECT_EQ(c.charFormat().toImageFormat().width(), 20);
+    EXPECT_EQ(c.charFormat().toImageFormat().height(), 10);
+}
+
+TEST(RtfReader, ParagraphSpacingAndTableWidths) {
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read("{\\rtf1\\pard\\sl360\\slmult1 a\\par\\pard\\sl-300\\slmult0 b\\par"
+                              "\\trowd\\cellx1440\\cellx4320\\pard\\intbl x\\cell y\\cell\\row}",
+                              doc));
+    EXPECT_EQ(doc.begin().blockFormat().lineHeightType(), QTextBlockFormat::ProportionalHeight);
+    EXPECT_EQ(doc.begin().blockFormat().lineHeight(), 150);
+    EXPECT_EQ(doc.begin().next().blockFormat().lineHeightType(), QTextBlockFormat::FixedHeight);
+    EXPECT_EQ(doc.begin().next().blockFormat().lineHeight(), 15);
+    QTextTable* table = QTextCursor(doc.findBlock(doc.toRawText().indexOf(u'x'))).currentTable();
+    ASSERT_NE(table, nullptr);
+    const QList<QTextLength> widths = table->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 2);
+    EXPECT_EQ(widths[0].rawValue(), 72);
+    EXPECT_EQ(widths[1].rawValue(), 144);
 }
 
 TEST(RtfReader, TrailingParagraphMarkAddsNoBlock) {

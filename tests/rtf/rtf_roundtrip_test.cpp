@@ -42,6 +42,8 @@ struct BlockLook {
     int align;
     double left, right, indent, top, bottom;
     int direction;
+    int lineHeightType;
+    double lineHeight;
     bool pageBreak;
     int listStyle;
     int listIndent;
@@ -61,6 +63,8 @@ std::vector<BlockLook> look(const QTextDocument& d) {
         bl.top = bf.topMargin();
         bl.bottom = bf.bottomMargin();
         bl.direction = bf.layoutDirection();
+        bl.lineHeightType = bf.lineHeightType();
+        bl.lineHeight = bf.lineHeight();
         bl.pageBreak = bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
         bl.listStyle = b.textList() ? b.textList()->format().style() : 0;
         bl.listIndent = b.textList() ? b.textList()->format().indent() : 0;
@@ -179,6 +183,7 @@ void buildRich(QTextDocument& doc) {
     indented.setRightMargin(9);
     indented.setBottomMargin(4);
     indented.setAlignment(Qt::AlignJustify);
+    indented.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
     c.insertBlock(indented, base);
     c.insertText(QStringLiteral("Hanging and justified."), base);
     QTextBlockFormat rtl;
@@ -215,7 +220,11 @@ void buildRich(QTextDocument& doc) {
     c.insertText(QStringLiteral("nested number"), base);
     c.insertBlock(QTextBlockFormat(), base);
     c.insertText(QStringLiteral("Before the table."), base);
-    QTextTable* table = c.insertTable(2, 3);
+    QTextTableFormat tableFormat;
+    tableFormat.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 72),
+                                           QTextLength(QTextLength::FixedLength, 108),
+                                           QTextLength(QTextLength::FixedLength, 144)});
+    QTextTable* table = c.insertTable(2, 3, tableFormat);
     const char* cells[] = {"a1", "b1", "c1", "a2", "b2", "c2"};
     for (int r = 0; r < 2; ++r)
         for (int col = 0; col < 3; ++col)
@@ -312,6 +321,84 @@ TEST(RtfRoundTrip, EveryFeatureSurvivesAndIsStableOverThreeCycles) {
     }
 }
 
+TEST(RtfRoundTrip, TableKeepsItsShapeAndColumnWidths) {
+    QTextDocument original;
+    buildRich(original);
+    QTextDocument back;
+    ASSERT_TRUE(kt::rtf::read(kt::rtf::write(original), back));
+    QList<QTextTable*> tables;
+    for (QTextFrame* f : back.rootFrame()->childFrames())
+        if (auto* t = qobject_cast<QTextTable*>(f))
+            tables << t;
+    ASSERT_EQ(tables.size(), 1);
+    EXPECT_EQ(tables[0]->rows(), 2);
+    EXPECT_EQ(tables[0]->columns(), 3);
+    const QList<QTextLength> widths = tables[0]->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 3);
+    EXPECT_EQ(widths[0].rawValue(), 72);
+    EXPECT_EQ(widths[1].rawValue(), 108);
+    EXPECT_EQ(widths[2].rawValue(), 144);
+    EXPECT_EQ(tables[0]->cellAt(1, 2).firstCursorPosition().block().text(), QStringLiteral("c2"));
+}
+
+TEST(RtfRoundTrip, MergedCellsStayMerged) {
+    QTextDocument original;
+    QTextCursor c(&original);
+    c.insertText(QStringLiteral("Before"));
+    QTextTable* t = c.insertTable(3, 3);
+    for (int r = 0; r < 3; ++r)
+        for (int col = 0; col < 3; ++col)
+            t->cellAt(r, col).firstCursorPosition().insertText(
+                QStringLiteral("%1%2").arg(QChar(u'a' + col)).arg(r + 1));
+    t->mergeCells(0, 0, 1, 2); // a1 spans two columns
+    t->mergeCells(1, 2, 2, 1); // c2 spans two rows
+    QByteArray rtf = kt::rtf::write(original);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        QTextDocument back;
+        ASSERT_TRUE(kt::rtf::read(rtf, back));
+        QTextTable* bt = nullptr;
+        for (QTextFrame* f : back.rootFrame()->childFrames())
+            bt = qobject_cast<QTextTable*>(f);
+        ASSERT_NE(bt, nullptr);
+        EXPECT_EQ(bt->cellAt(0, 0).columnSpan(), 2);
+        EXPECT_EQ(bt->cellAt(1, 2).rowSpan(), 2);
+        EXPECT_EQ(back.toPlainText().simplified(), original.toPlainText().simplified());
+        const QByteArray again = kt::rtf::write(back);
+        EXPECT_EQ(again, rtf);
+        rtf = again;
+    }
+}
+
+// Found by fuzzing: a merge mark over a cell that has text lost that text on save.
+TEST(RtfRoundTrip, TextInACellMarkedAsCoveredIsKept) {
+    const QByteArray rtf =
+        "{\\rtf1\\trowd\\clvmgf\\cellx100\\clmgf\\cellx200\\clmrg\\cellx300"
+        "\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+        "\\trowd\\clvmrg\\cellx100\\cellx300\\pard\\intbl covered\\cell d\\cell\\row}";
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(rtf, doc));
+    for (const char* word : {"a", "b", "c", "covered", "d"})
+        EXPECT_TRUE(doc.toPlainText().contains(QLatin1String(word))) << word;
+    QTextDocument back;
+    ASSERT_TRUE(kt::rtf::read(kt::rtf::write(doc), back));
+    EXPECT_EQ(back.toRawText(), doc.toRawText());
+}
+
+// Inputs the fuzzer found: whatever the reader makes of them, our own output reads back to the
+// same text.
+TEST(RtfRoundTrip, FuzzFindingsKeepTheirText) {
+    const QDir dir(dataDir() + QStringLiteral("/rtf-regressions"));
+    const QStringList files = dir.entryList({QStringLiteral("*.rtf")}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QTextDocument doc;
+        ASSERT_TRUE(kt::rtf::read(readBytes(dir.filePath(name)), doc));
+        QTextDocument back;
+        ASSERT_TRUE(kt::rtf::read(kt::rtf::write(doc), back));
+        EXPECT_EQ(back.toRawText(), doc.toRawText()) << name.toStdString();
+    }
+}
+
 TEST(RtfRoundTrip, ImageBytesComeBackUnchanged) {
     QTextDocument original;
     buildRich(original);
@@ -397,7 +484,7 @@ TEST(RtfFiles, SaveIsAtomicAndLoadReadsItBack) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("story.rtf")});
 }
 
-TEST(RtfFiles, FailedSaveKeepsTheOldFileAndSaysWhy) {
+TEST(RtfFiles, SaveReplacesTheWholeFileAndFailsCleanly) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("missing-folder/story.rtf"));

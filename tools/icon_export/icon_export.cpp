@@ -1,6 +1,7 @@
 // Writes the program icon as PNG files, one per size, from the same drawing the windows use.
 // Usage: icon_export OUTPUT_DIR SIZE...
 #include "platform/artwork.h"
+#include "platform/headless.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -9,8 +10,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    kt::platform::useHeadlessDefaults("kithtale-icon-runtime");
     QGuiApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: icon_export OUTPUT_DIR SIZE...\n");

@@ -1,6 +1,7 @@
 // rtf2text FILE: reads FILE with the codec and prints its plain text as UTF-8: paragraphs and
 // line breaks as LF, a table row's cells separated by tabs. Exit status 1 when FILE cannot be
 // read, 2 on wrong usage.
+#include "platform/headless.h"
 #include "platform/rtf/rtf.h"
 
 #include <QDir>
@@ -79,17 +80,7 @@ void appendFrame(QTextFrame* frame, QString& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (!std::getenv("XDG_RUNTIME_DIR")) {
-        // Nothing is kept there; a private one keeps the toolkit from warning on stderr.
-        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/rtf2text-runtime";
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner |
-                                                               QFileDevice::WriteOwner |
-                                                               QFileDevice::ExeOwner);
-        setenv("XDG_RUNTIME_DIR", dir.constData(), 1);
-    }
+    kt::platform::useHeadlessDefaults("rtf2text-runtime");
     if (argc != 2) {
         std::fprintf(stderr, "usage: rtf2text FILE\n");
         return 2;

@@ -6,146 +6,90 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <array>
 
 namespace kt::rtf::detail {
+
+namespace {
+
+// Far beyond any real table; keeps a hostile file from asking for millions of cells at once.
+constexpr int kMaxColumns = 63;
+constexpr size_t kMaxMerges = 10000;
+
+} // namespace
 
 DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {
     // One edit block: views and layouts hear of the new content once, not per run.
     cursor_.beginEditBlock();
 }
 
+DocumentBuilder::Cell& DocumentBuilder::currentCell() {
+    if (rows_.empty())
+        rows_.emplace_back();
+    Row& row = rows_.back();
+    if (row.cells.empty())
+        row.cells.emplace_back();
+    return row.cells.back();
+}
+
+DocumentBuilder::Paragraph& DocumentBuilder::tableParagraph() {
+    Cell& cell = currentCell();
+    if (cell.paragraphs.empty())
+        cell.paragraphs.emplace_back();
+    return cell.paragraphs.back();
+}
+
 void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
         return;
-    cursor_.insertText(run_, runFormat_);
+    if (inTable_) {
+        std::vector<Run>& runs = tableParagraph().runs;
+        if (!runs.empty() && runs.back().formatId == runFormatId_)
+            runs.back().text += run_;
+        else
+            runs.push_back(Run{run_, runFormat_, runFormatId_});
+    } else {
+        cursor_.insertText(run_, runFormat_);
+        blockTouched_ = true;
+    }
     run_.clear();
-    blockTouched_ = true;
 }
 
 void DocumentBuilder::open(bool inTable) {
-    if (inTable && !table_) {
-        startTable();
-    } else if (!inTable && table_) {
+    if (inTable && !inTable_) {
+        flushRun();
+        inTable_ = true;
+        rows_.clear();
+        rows_.emplace_back();
+        rows_.back().merges = rowMerges_;
+        tableEdges_ = rowEdges_;
+        rowEnded_ = cellEnded_ = false;
+        pendingBlock_ = false;
+    } else if (!inTable && inTable_) {
         closeTable();
-    } else if (table_ && (rowEnded_ || cellEnded_)) {
+    } else if (inTable_ && (rowEnded_ || cellEnded_)) {
         flushRun();
         if (rowEnded_) {
-            table_->appendRows(1);
-            ++row_;
-            column_ = 0;
-            if (rowCells_ > table_->columns())
-                table_->appendColumns(rowCells_ - table_->columns());
+            rows_.emplace_back();
+            rows_.back().merges = rowMerges_;
+        } else if (rows_.back().cells.size() < static_cast<size_t>(kMaxColumns)) {
+            rows_.back().cells.emplace_back();
         } else {
-            ++column_;
-            if (column_ >= table_->columns())
-                table_->appendColumns(1);
+            currentCell().paragraphs.emplace_back();
         }
         rowEnded_ = cellEnded_ = false;
-        cursor_ = table_->cellAt(row_, column_).firstCursorPosition();
         pendingBlock_ = false;
-        blockTouched_ = false;
     }
     if (pendingBlock_) {
         flushRun();
-        cursor_.insertBlock(QTextBlockFormat(), runFormat_);
+        if (inTable_) {
+            currentCell().paragraphs.emplace_back();
+        } else {
+            cursor_.insertBlock(QTextBlockFormat(), runFormat_);
+            blockTouched_ = false;
+        }
         pendingBlock_ = false;
-        blockTouched_ = false;
     }
-}
-
-void DocumentBuilder::startTable() {
-    flushRun();
-    // The table goes after the current block; a block left empty at the very start stays in
-    // front of it (a table can never be the first thing in a document).
-    QTextTableFormat format;
-    format.setBorder(1);
-    format.setCellPadding(2);
-    format.setCellSpacing(0);
-    format.setBorderCollapse(true);
-    table_ = cursor_.insertTable(1, std::max(1, rowCells_), format);
-    row_ = column_ = 0;
-    rowEnded_ = cellEnded_ = false;
-    merges_.clear();
-    cursor_ = table_->cellAt(0, 0).firstCursorPosition();
-    pendingBlock_ = false;
-    blockTouched_ = false;
-}
-
-void DocumentBuilder::merge(int row, int column, int rows, int columns) {
-    // Merging folds a covered cell's empty paragraph into the block before it, which then takes
-    // the covered paragraph's format; give it that block's own format first so nothing changes.
-    for (int r = row; r < row + rows; ++r)
-        for (int c = column; c < column + columns; ++c) {
-            if (r == row && c == column)
-                continue;
-            const QTextTableCell covered = table_->cellAt(r, c);
-            if (covered.row() != r || covered.column() != c ||
-                covered.firstPosition() != covered.lastPosition())
-                continue;
-            QTextCursor k = covered.firstCursorPosition();
-            const QTextBlock previous = k.block().previous();
-            if (previous.isValid()) {
-                k.setBlockFormat(previous.blockFormat());
-                k.setBlockCharFormat(previous.charFormat());
-            }
-        }
-    table_->mergeCells(row, column, rows, columns);
-}
-
-void DocumentBuilder::closeTable() {
-    flushRun();
-    if (!rowEnded_)
-        recordRowMerges();
-    {
-        // Horizontal: a first cell and the following cells marked as merged into it.
-        for (size_t r = 0; r < merges_.size(); ++r) {
-            const auto& marks = merges_[r];
-            for (size_t i = 0; i < marks.size(); ++i) {
-                const int cell = marks[i].first;
-                const int flags = marks[i].second;
-                if (flags & MergeFirst) {
-                    int span = 1;
-                    for (size_t j = i + 1; j < marks.size() && (marks[j].second & MergeNext) &&
-                                           marks[j].first == cell + span;
-                         ++j)
-                        ++span;
-                    if (span > 1 && cell + span <= table_->columns() &&
-                        static_cast<int>(r) < table_->rows())
-                        merge(static_cast<int>(r), cell, 1, span);
-                }
-                if (flags & MergeVFirst) {
-                    int span = 1;
-                    for (size_t rr = r + 1; rr < merges_.size(); ++rr) {
-                        const auto& below = merges_[rr];
-                        const bool next =
-                            std::any_of(below.begin(), below.end(), [&](const auto& m) {
-                                return m.first == cell && (m.second & MergeVNext);
-                            });
-                        if (!next)
-                            break;
-                        ++span;
-                    }
-                    if (span > 1 && static_cast<int>(r) + span <= table_->rows() &&
-                        cell < table_->columns())
-                        merge(static_cast<int>(r), cell, span, 1);
-                }
-            }
-        }
-    }
-    cursor_.setPosition(table_->lastPosition() + 1);
-    table_ = nullptr;
-    merges_.clear();
-    rowMerges_.clear();
-    rowEnded_ = cellEnded_ = false;
-    pendingBlock_ = false;
-    blockTouched_ = false;
-}
-
-void DocumentBuilder::recordRowMerges() {
-    if (rowMerges_.empty() && merges_.empty())
-        return;
-    merges_.resize(static_cast<size_t>(row_) + 1);
-    merges_[static_cast<size_t>(row_)] = rowMerges_;
 }
 
 void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int formatId,
@@ -165,13 +109,25 @@ void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int 
 void DocumentBuilder::image(const QTextImageFormat& format, bool inTable) {
     open(inTable);
     flushRun();
-    cursor_.insertImage(format);
-    blockTouched_ = true;
+    if (inTable_) {
+        tableParagraph().runs.push_back(
+            Run{QString(QChar::ObjectReplacementCharacter), format, -1});
+    } else {
+        cursor_.insertImage(format);
+        blockTouched_ = true;
+    }
 }
 
 void DocumentBuilder::applyParagraph(const ParagraphProps& props,
                                      const QTextCharFormat& markFormat) {
     flushRun();
+    if (inTable_) {
+        Paragraph& p = tableParagraph();
+        p.props = props;
+        p.mark = markFormat;
+        p.ended = true;
+        return;
+    }
     QTextBlockFormat block = props.block;
     if (pageBreakNext_) {
         block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -202,9 +158,14 @@ void DocumentBuilder::endParagraph(const ParagraphProps& props, const QTextCharF
     pendingBlock_ = true;
 }
 
-void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges) {
-    rowCells_ = std::clamp(cells, 0, 63);
+void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges,
+                                       std::vector<int> rightEdges) {
+    rowCells_ = std::clamp(cells, 0, kMaxColumns);
     rowMerges_ = std::move(merges);
+    rowEdges_ = std::move(rightEdges);
+    // A row definition written after its cells (as some producers do) belongs to that row.
+    if (inTable_ && !rowEnded_ && !rows_.empty())
+        rows_.back().merges = rowMerges_;
 }
 
 void DocumentBuilder::endCell(const ParagraphProps& props, const QTextCharFormat& markFormat) {
@@ -214,17 +175,165 @@ void DocumentBuilder::endCell(const ParagraphProps& props, const QTextCharFormat
 }
 
 void DocumentBuilder::endRow() {
-    if (!table_)
+    if (!inTable_)
         return;
     flushRun();
-    if (!rowEnded_)
-        recordRowMerges();
     rowEnded_ = true;
     cellEnded_ = false;
 }
 
+void DocumentBuilder::closeTable() {
+    flushRun();
+    inTable_ = false;
+    std::vector<Row> rows;
+    rows.swap(rows_);
+    std::vector<std::vector<std::pair<int, int>>> marks;
+    // A row with nothing in it (a \row after the last cell mark) is not a row of the table.
+    while (!rows.empty() && rows.back().cells.empty())
+        rows.pop_back();
+    int columns = 1;
+    for (const Row& row : rows)
+        columns = std::max(columns, static_cast<int>(row.cells.size()));
+    columns = std::min(columns, kMaxColumns);
+    if (rows.empty())
+        rows.emplace_back();
+    for (const Row& row : rows)
+        marks.push_back(row.merges);
+
+    QTextTableFormat format;
+    format.setBorder(1);
+    format.setCellPadding(2);
+    format.setCellSpacing(0);
+    format.setBorderCollapse(true);
+    // Column widths from the first row's cell edges, when they cover every column.
+    if (static_cast<int>(tableEdges_.size()) == columns) {
+        QList<QTextLength> widths;
+        int left = 0;
+        for (int edge : tableEdges_) {
+            if (edge <= left || edge > 31680) {
+                widths.clear();
+                break;
+            }
+            widths << QTextLength(QTextLength::FixedLength, (edge - left) / 20.0);
+            left = edge;
+        }
+        format.setColumnWidthConstraints(widths);
+    }
+    // The table goes after the current block; a block left empty at the very start stays in
+    // front of it (a table can never be the first thing in a document).
+    QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()), columns, format);
+    const bool pageBreak = pageBreakNext_;
+    pageBreakNext_ = false;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].cells.size() && c < static_cast<size_t>(columns); ++c) {
+            cursor_ = table->cellAt(static_cast<int>(r), static_cast<int>(c)).firstCursorPosition();
+            const std::vector<Paragraph>& paragraphs = rows[r].cells[c].paragraphs;
+            for (size_t i = 0; i < paragraphs.size(); ++i) {
+                const Paragraph& p = paragraphs[i];
+                if (i > 0)
+                    cursor_.insertBlock(QTextBlockFormat(), p.mark);
+                for (const Run& run : p.runs) {
+                    if (run.formatId < 0)
+                        cursor_.insertImage(run.format.toImageFormat());
+                    else
+                        cursor_.insertText(run.text, run.format);
+                }
+                if (p.ended)
+                    applyParagraph(p.props, p.mark);
+            }
+        }
+    }
+    mergeCells(table, columns, marks);
+    if (pageBreak)
+        pageBreakNext_ = true;
+    cursor_.setPosition(table->lastPosition() + 1);
+    rowEnded_ = cellEnded_ = false;
+    pendingBlock_ = false;
+    blockTouched_ = false;
+    // The row definition belonged to this table.
+    rowCells_ = 0;
+    rowMerges_.clear();
+    rowEdges_.clear();
+}
+
+void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, int columns) {
+    // Only cells that are empty and not merged already are merged: text in a covered cell is
+    // never folded away, and overlapping merges are left as plain cells.
+    for (int r = row; r < row + rows; ++r)
+        for (int c = column; c < column + columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c || cell.rowSpan() != 1 ||
+                cell.columnSpan() != 1)
+                return;
+            if ((r != row || c != column) && cell.firstPosition() != cell.lastPosition())
+                return;
+        }
+    // Merging folds a covered cell's empty paragraph into the block before it, which then takes
+    // the covered paragraph's format; give it that block's own format first so nothing changes.
+    for (int r = row; r < row + rows; ++r)
+        for (int c = column; c < column + columns; ++c) {
+            if (r == row && c == column)
+                continue;
+            QTextCursor k = table->cellAt(r, c).firstCursorPosition();
+            const QTextBlock previous = k.block().previous();
+            if (previous.isValid()) {
+                k.setBlockFormat(previous.blockFormat());
+                k.setBlockCharFormat(previous.charFormat());
+            }
+        }
+    table->mergeCells(row, column, rows, columns);
+}
+
+void DocumentBuilder::mergeCells(QTextTable* table, int columns,
+                                 const std::vector<std::vector<std::pair<int, int>>>& marks) {
+    // Merge marks per row: (cell, flags). Collected first, applied after, in one linear pass
+    // per direction.
+    const int rowCount = table->rows();
+    std::vector<std::vector<int>> flags(static_cast<size_t>(rowCount),
+                                        std::vector<int>(static_cast<size_t>(columns), 0));
+    bool any = false;
+    for (int r = 0; r < rowCount && r < static_cast<int>(marks.size()); ++r)
+        for (const auto& mark : marks[static_cast<size_t>(r)])
+            if (mark.first >= 0 && mark.first < columns) {
+                flags[static_cast<size_t>(r)][static_cast<size_t>(mark.first)] = mark.second;
+                any = true;
+            }
+    if (!any)
+        return;
+    std::vector<std::array<int, 4>> merges; // row, column, rows, columns
+    for (int r = 0; r < rowCount; ++r) {
+        const auto& f = flags[static_cast<size_t>(r)];
+        for (int c = 0; c < columns; ++c) {
+            if (!(f[static_cast<size_t>(c)] & MergeFirst))
+                continue;
+            int span = 1;
+            while (c + span < columns && (f[static_cast<size_t>(c + span)] & MergeNext))
+                ++span;
+            if (span > 1)
+                merges.push_back({r, c, 1, span});
+        }
+    }
+    for (int c = 0; c < columns; ++c) {
+        for (int r = 0; r < rowCount; ++r) {
+            if (!(flags[static_cast<size_t>(r)][static_cast<size_t>(c)] & MergeVFirst))
+                continue;
+            int span = 1;
+            while (r + span < rowCount &&
+                   (flags[static_cast<size_t>(r + span)][static_cast<size_t>(c)] & MergeVNext))
+                ++span;
+            if (span > 1)
+                merges.push_back({r, c, span, 1});
+            r += span - 1;
+        }
+    }
+    if (merges.size() > kMaxMerges)
+        merges.resize(kMaxMerges);
+    for (const auto& m : merges)
+        merge(table, m[0], m[1], m[2], m[3]);
+}
+
 void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat& markFormat) {
-    if (table_) {
+    if (inTable_) {
         if (!run_.isEmpty())
             applyParagraph(props, markFormat);
         closeTable();

@@ -27,9 +27,14 @@ struct ParagraphProps {
     QTextListFormat::Style listStyle = QTextListFormat::ListDisc;
 };
 
+// Merge flags of a cell definition.
+enum MergeFlag { MergeFirst = 1, MergeNext = 2, MergeVFirst = 4, MergeVNext = 8 };
+
 // Turns the reader's stream of runs, paragraph ends and table marks into a QTextDocument.
 // Text is collected into runs and inserted a run at a time; a paragraph end only marks that the
-// next content needs a new block, so a trailing paragraph mark adds no empty block.
+// next content needs a new block, so a trailing paragraph mark adds no empty block. A table is
+// collected whole and inserted once it ends: growing a QTextTable row by row costs time
+// proportional to its size for every row.
 class DocumentBuilder {
 public:
     explicit DocumentBuilder(QTextDocument& document);
@@ -42,21 +47,44 @@ public:
                       bool soft = false);
     void pageBreakBefore() { pageBreakNext_ = true; }
 
-    // Table marks: the row definition's cell count and merges, the end of a cell and of a row.
-    void setRowDefinition(int cells, std::vector<std::pair<int, int>> merges);
+    // Table marks: the row definition (cell count, merge marks as (cell, flags), right cell
+    // edges in twips), the end of a cell and of a row.
+    void setRowDefinition(int cells, std::vector<std::pair<int, int>> merges,
+                          std::vector<int> rightEdges);
     void endCell(const ParagraphProps& props, const QTextCharFormat& markFormat);
     void endRow();
 
     void finish(const ParagraphProps& props, const QTextCharFormat& markFormat);
 
 private:
+    struct Run {
+        QString text;
+        QTextCharFormat format;
+        int formatId = -1; // -1: an image
+    };
+    struct Paragraph {
+        std::vector<Run> runs;
+        ParagraphProps props;
+        QTextCharFormat mark;
+        bool ended = false;
+    };
+    struct Cell {
+        std::vector<Paragraph> paragraphs;
+    };
+    struct Row {
+        std::vector<Cell> cells;
+        std::vector<std::pair<int, int>> merges;
+    };
+
     void open(bool inTable);
     void flushRun();
-    void recordRowMerges();
-    void startTable();
     void closeTable();
-    void merge(int row, int column, int rows, int columns);
+    void mergeCells(QTextTable* table, int columns,
+                    const std::vector<std::vector<std::pair<int, int>>>& marks);
+    void merge(QTextTable* table, int row, int column, int rows, int columns);
     void applyParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat);
+    Paragraph& tableParagraph();
+    Cell& currentCell();
 
     QTextCursor cursor_;
     QString run_;
@@ -66,20 +94,17 @@ private:
     bool pageBreakNext_ = false;
     bool blockTouched_ = false;
 
-    QTextTable* table_ = nullptr;
-    int row_ = 0;
-    int column_ = 0;
+    // The table being collected.
+    bool inTable_ = false;
+    std::vector<Row> rows_;
+    std::vector<int> tableEdges_;
     bool cellEnded_ = false;
     bool rowEnded_ = false;
     int rowCells_ = 0;
-    // Merge marks of the rows read so far: per row, (first cell, flags) as the reader saw them.
-    std::vector<std::vector<std::pair<int, int>>> merges_;
     std::vector<std::pair<int, int>> rowMerges_;
+    std::vector<int> rowEdges_;
 
     std::map<std::pair<int, int>, QTextList*> lists_;
 };
-
-// Merge flags of a cell definition.
-enum MergeFlag { MergeFirst = 1, MergeNext = 2, MergeVFirst = 4, MergeVNext = 8 };
 
 } // namespace kt::rtf::detail

@@ -152,6 +152,8 @@ enum class Cw : std::uint8_t {
     Fi,
     Sb,
     Sa,
+    Sl,
+    SlMult,
     RtlPar,
     LtrPar,
     PageBb,
@@ -303,6 +305,8 @@ const std::unordered_map<std::string_view, Cw>& words() {
             {"fi", Cw::Fi},
             {"sb", Cw::Sb},
             {"sa", Cw::Sa},
+            {"sl", Cw::Sl},
+            {"slmult", Cw::SlMult},
             {"rtlpar", Cw::RtlPar},
             {"ltrpar", Cw::LtrPar},
             {"pagebb", Cw::PageBb},
@@ -343,6 +347,7 @@ const std::unordered_map<std::string_view, Cw>& words() {
             {"up", Cw::Up},
             {"dn", Cw::Dn},
             {"v", Cw::V},
+            {"deleted", Cw::V}, // a tracked deletion is not in the document's text
             {"fs", Cw::Fs},
             {"cf", Cw::Cf},
             {"highlight", Cw::Highlight},
@@ -516,6 +521,8 @@ struct CharStateHash {
 
 struct ParaState {
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
+    int sl = 0;                                 // line spacing: twips, negative exact
+    bool slMult = false;                        // sl is in 240ths of a line
     int ls = 0, ilvl = 0, itap = 0;
     int pnStyle = 0; // a QTextListFormat::Style (all negative), 0 none, 1 a continuation
     int pnLevel = 0;
@@ -708,6 +715,7 @@ private:
     int rowCells_ = 0;
     int cellFlags_ = 0;
     std::vector<std::pair<int, int>> rowMerges_;
+    std::vector<int> rowEdges_; // right edge of each cell, twips
 
     // Shapes and pictures.
     QByteArray shapeProperty_;
@@ -928,6 +936,12 @@ ParagraphProps Reader::paragraphProps() const {
         b.setTopMargin(p.sb / 20.0);
     if (p.sa)
         b.setBottomMargin(p.sa / 20.0);
+    if (p.sl < 0)
+        b.setLineHeight(-p.sl / 20.0, QTextBlockFormat::FixedHeight);
+    else if (p.sl > 0 && p.slMult && p.sl != 240)
+        b.setLineHeight(p.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+    else if (p.sl > 0 && !p.slMult)
+        b.setLineHeight(p.sl / 20.0, QTextBlockFormat::MinimumHeight);
     if (p.dir == 1)
         b.setLayoutDirection(Qt::LeftToRight);
     else if (p.dir == 2)
@@ -1651,6 +1665,12 @@ void Reader::controlWord(const Token& t) {
     case Cw::Sa:
         p.sa = std::clamp(param, 0, 31680);
         return;
+    case Cw::Sl:
+        p.sl = std::clamp(param, -31680, 31680);
+        return;
+    case Cw::SlMult:
+        p.slMult = on;
+        return;
     case Cw::RtlPar:
         p.dir = 2;
         return;
@@ -1672,15 +1692,18 @@ void Reader::controlWord(const Token& t) {
         rowCells_ = 0;
         cellFlags_ = 0;
         rowMerges_.clear();
-        builder_.setRowDefinition(0, {});
+        rowEdges_.clear();
+        builder_.setRowDefinition(0, {}, {});
         return;
     case Cw::Cellx:
         if (cellFlags_)
             rowMerges_.emplace_back(rowCells_, cellFlags_);
         cellFlags_ = 0;
-        if (rowCells_ < 63)
+        if (rowCells_ < 63) {
             ++rowCells_;
-        builder_.setRowDefinition(rowCells_, rowMerges_);
+            rowEdges_.push_back(param);
+        }
+        builder_.setRowDefinition(rowCells_, rowMerges_, rowEdges_);
         return;
     case Cw::ClMgf:
         cellFlags_ |= MergeFirst;

@@ -470,6 +470,30 @@ void Writer::blockProps(const QTextBlock& b) {
         word("\\sb", sb);
     if (const long long sa = twips(f.bottomMargin()))
         word("\\sa", sa);
+    if (f.hasProperty(QTextFormat::LineHeightType)) {
+        switch (f.lineHeightType()) {
+        case QTextBlockFormat::ProportionalHeight:
+            if (f.lineHeight() > 0 && f.lineHeight() != 100) {
+                word("\\sl", std::llround(f.lineHeight() * 240.0 / 100.0));
+                out_.append("\\slmult1");
+            }
+            break;
+        case QTextBlockFormat::FixedHeight:
+            if (f.lineHeight() > 0) {
+                word("\\sl", -twips(f.lineHeight()));
+                out_.append("\\slmult0");
+            }
+            break;
+        case QTextBlockFormat::MinimumHeight:
+            if (f.lineHeight() > 0) {
+                word("\\sl", twips(f.lineHeight()));
+                out_.append("\\slmult0");
+            }
+            break;
+        default:
+            break;
+        }
+    }
     if (f.hasProperty(QTextFormat::LayoutDirection))
         out_.append(f.layoutDirection() == Qt::RightToLeft ? "\\rtlpar" : "\\ltrpar");
     if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
@@ -587,7 +611,17 @@ void Writer::blockRange(int first, int last, bool inTable, bool endWithCell) {
 void Writer::table(QTextTable* t) {
     const int rows = t->rows();
     const int columns = t->columns();
-    const long long width = 9360; // 6.5 inches of text width
+    // Cell edges from the table's fixed column widths, else 6.5 inches shared out evenly.
+    std::vector<long long> edges(static_cast<size_t>(columns));
+    const QList<QTextLength> widths = t->format().columnWidthConstraints();
+    bool fixed = widths.size() == columns;
+    for (const QTextLength& w : widths)
+        fixed = fixed && w.type() == QTextLength::FixedLength && w.rawValue() > 0;
+    long long edge = 0;
+    for (int c = 0; c < columns; ++c) {
+        edge = fixed ? edge + twips(widths[c].rawValue()) : 9360LL * (c + 1) / columns;
+        edges[static_cast<size_t>(c)] = edge;
+    }
     for (int r = 0; r < rows; ++r) {
         out_.append("\\trowd\\trgaph108");
         for (int c = 0; c < columns; ++c) {
@@ -600,7 +634,10 @@ void Writer::table(QTextTable* t) {
                 out_.append("\\clmrg");
             else if (cell.columnSpan() > 1)
                 out_.append("\\clmgf");
-            word("\\cellx", width * (c + 1) / columns);
+            out_.append(
+                "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                "\\clbrdrr\\brdrs\\brdrw10");
+            word("\\cellx", edges[static_cast<size_t>(c)]);
         }
         out_.append("\r\n");
         for (int c = 0; c < columns; ++c) {

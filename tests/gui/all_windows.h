@@ -1,0 +1,26 @@
+#pragma once
+
+// Every window of the program by name, for checks that must hold on all of them.
+#include "questionnaire/answer_page.h"
+#include "questionnaire/question_catalog.h"
+#include "questionnaire/section_screen.h"
+
+#include <QStringList>
+
+namespace kt::test {
+
+inline QStringList allWindowNames() {
+    QStringList names;
+    for (const char* n : {"frmSplash", "frmMain", "frmInstruc", "frmInfo", "frmDistribution",
+                          "frmWarranty", "frmShare", "frmVersionHx", "frmCredits2", "frmNote"})
+        names << QString::fromLatin1(n);
+    for (const questionnaire::SectionScreenSpec& s : questionnaire::sectionScreenSpecs()) {
+        const std::string_view screen = QuestionCatalog::instance().section(s.section).screen;
+        names << QString::fromUtf8(screen.data(), static_cast<qsizetype>(screen.size()));
+    }
+    for (const questionnaire::AnswerPageSpec& p : questionnaire::answerPageSpecs())
+        names << QString::fromUtf8(p.name);
+    return names;
+}
+
+} // namespace kt::test

@@ -1,0 +1,105 @@
+// The windows at the scale the test runs under (CTest runs this binary at 100%, 150% and 200%
+// through QT_SCALE_FACTOR): artwork drawn for the screen's pixel density, never resampled, and
+// every text still fitting the room the layout gives it.
+#include "all_windows.h"
+#include "platform/artwork.h"
+#include "platform/controls.h"
+#include "questionnaire/program_state.h"
+#include "questionnaire_fixture.h"
+
+#include <QLabel>
+#include <QStyle>
+
+using namespace kt;
+using namespace kt::platform;
+
+namespace {
+
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// Whether `part` appears in `whole`, pixel for pixel, at a whole-pixel offset; only the opaque
+// pixels of `part` count.
+bool containsExactly(const QImage& whole, const QImage& part) {
+    const QImage w = whole.convertToFormat(QImage::Format_ARGB32);
+    const QImage p = part.convertToFormat(QImage::Format_ARGB32);
+    for (int oy = 0; oy + p.height() <= w.height(); ++oy)
+        for (int ox = 0; ox + p.width() <= w.width(); ++ox) {
+            bool same = true;
+            for (int y = 0; same && y < p.height(); ++y)
+                for (int x = 0; same && x < p.width(); ++x) {
+                    const QRgb c = p.pixel(x, y);
+                    same = qAlpha(c) < 255 || c == w.pixel(ox + x, oy + y);
+                }
+            if (same)
+                return true;
+        }
+    return false;
+}
+
+class AtThisScale : public kt::test::QuestionnaireFixture {};
+
+TEST_F(AtThisScale, TheCheckMarkIsDrawnForTheScreenNotScaledUp) {
+    enterMainMenu();
+    for (const CatalogEntry& e : QuestionCatalog::instance().questions(SectionId::FirstCar))
+        state().answers.setText(e.key, "yes");
+    reactivate(S("frmMain"));
+    auto* mark = child<BulletButton>(S("frmMain"), S("cmdFirstCar2"));
+    ASSERT_TRUE(mark && mark->isVisible());
+    const qreal dpr = mark->devicePixelRatioF();
+    const QImage painted = mark->grab().toImage();
+    EXPECT_EQ(painted.size(), (QSizeF(mark->size()) * dpr).toSize());
+    const QImage check = artwork::checkMark(dpr).toImage();
+    EXPECT_EQ(check.size(), (QSizeF(13, 12) * dpr).toSize());
+    EXPECT_TRUE(containsExactly(painted, check)) << "the mark was resampled at " << dpr;
+}
+
+TEST_F(AtThisScale, TheInformationSymbolIsDrawnForTheScreenNotScaledUp) {
+    enterMainMenu();
+    auto* picture = child<ClickLabel>(S("frmInfo"), S("Picture1"));
+    ASSERT_NE(picture, nullptr);
+    const qreal dpr = picture->devicePixelRatioF();
+    EXPECT_DOUBLE_EQ(picture->pixmap().devicePixelRatio(), dpr);
+    EXPECT_TRUE(containsExactly(picture->grab().toImage(), artwork::infoSymbol(dpr).toImage()));
+}
+
+TEST(InformationSymbol, TheLetterIsWholeWhereItsSerifsMeetItsStem) {
+    for (const qreal dpr : {1.0, 1.5, 2.0}) {
+        const QImage symbol = artwork::infoSymbol(dpr).toImage();
+        // Where the top serif and the foot overlap the stem, and the middle of the stem.
+        for (const QPointF at : {QPointF(14.5, 14), QPointF(16, 25.2), QPointF(16, 20)})
+            EXPECT_EQ(symbol.pixelColor((at * dpr).toPoint()), QColor(Qt::white))
+                << "at " << at.x() << "," << at.y() << " x" << dpr;
+    }
+}
+
+TEST_F(AtThisScale, EveryTextFitsItsRoom) {
+    program->start();
+    settle();
+    for (const QString& name : kt::test::allWindowNames()) {
+        ProgramWindow* before = active();
+        program->windows().show(name); // activation fills the texts set then
+        if (before && before != window(name))
+            before->hide();
+        settle();
+        for (QWidget* c : window(name)->findChildren<QWidget*>()) {
+            SCOPED_TRACE((name + QLatin1Char('.') + c->objectName()).toStdString());
+            if (auto* l = qobject_cast<QLabel*>(c); l && l->pixmap().isNull()) {
+                if (l->wordWrap()) {
+                    // One pixel of slack: the rounding of the leading below the last line.
+                    EXPECT_LE(l->heightForWidth(l->width()), l->height() + 1) << "cut off";
+                } else {
+                    EXPECT_LE(l->sizeHint().width(), l->width()) << "cut off";
+                }
+            } else if (auto* b = qobject_cast<PushButton*>(c)) {
+                const int frame = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+                EXPECT_LE(b->fontMetrics().horizontalAdvance(withoutAccessKey(b->text())),
+                          b->width() - 2 * frame)
+                    << "caption cut off";
+            }
+        }
+    }
+}
+
+} // namespace
