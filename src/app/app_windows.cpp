@@ -18,7 +18,7 @@ void registerAppWindows(platform::WindowManager& windows, ProgramState& state) {
     for (const char* name :
          {"frmInstruc", "frmDistribution", "frmWarranty", "frmShare", "frmVersionHx"})
         windows.registerWindow(QString::fromLatin1(name),
-                               [name] { return new InfoWindow(infoWindowSpec(name)); });
+                               [name] { return new InfoWindow(infoWindowDesign(name)); });
     windows.registerWindow(QStringLiteral("frmInfo"), [] { return new AboutWindow(); });
     windows.registerWindow(QStringLiteral("frmCredits2"), [] { return new CreditsWindow(); });
 }

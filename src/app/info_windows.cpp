@@ -25,7 +25,7 @@ namespace {
 
 using Look = InfoLabel::Look;
 using Fill = InfoLabel::Fill;
-using Spec = InfoWindowSpec;
+using Design = InfoWindowDesign;
 
 constexpr InfoLabel kInstrucLabels[] = {
     {"Label1", 120, 120, 6735, 1815, texts::instructionsParagraph1, Look::Text,
@@ -60,25 +60,25 @@ constexpr InfoLabel kVersionLabels[] = {
 constexpr const char* kReturnTip = "Click here to return to the main screen.";
 constexpr const char* kCloseTip = "Click here to close this window.";
 
-const Spec kSpecs[] = {
-    {"frmInstruc", "Kithtale", 6990, 5280, Spec::Ground::WindowFrame, kInstrucLabels, "cmdReturn",
-     "&Return to Main Screen", kReturnTip, 5040, 4680, 1815, 495, Spec::CloseButton::MainMenuBack,
-     Spec::TitleBarClose::ConfirmExit},
-    {"frmInfo", "Kithtale", 6195, 3990, Spec::Ground::Menu, kInfoLabels, "cmdClose", "&Close",
-     kCloseTip, 5160, 3360, 855, 495, Spec::CloseButton::MainMenuBack,
-     Spec::TitleBarClose::ConfirmExit},
-    {"frmDistribution", "Kithtale - Distribution Information", 7170, 4695, Spec::Ground::Window,
+const Design kDesigns[] = {
+    {"frmInstruc", "Kithtale", 6990, 5280, Design::Ground::WindowFrame, kInstrucLabels, "cmdReturn",
+     "&Return to Main Screen", kReturnTip, 5040, 4680, 1815, 495, Design::CloseButton::MainMenuBack,
+     Design::TitleBarClose::ConfirmExit},
+    {"frmInfo", "Kithtale", 6195, 3990, Design::Ground::Menu, kInfoLabels, "cmdClose", "&Close",
+     kCloseTip, 5160, 3360, 855, 495, Design::CloseButton::MainMenuBack,
+     Design::TitleBarClose::ConfirmExit},
+    {"frmDistribution", "Kithtale - Distribution Information", 7170, 4695, Design::Ground::Window,
      kDistributionLabels, "cmdClose", "&Close", kCloseTip, 6120, 4080, 855, 495,
-     Spec::CloseButton::MainMenuBack, Spec::TitleBarClose::ConfirmExit},
-    {"frmWarranty", "Kithtale - Warranty Information", 7065, 4680, Spec::Ground::Window,
+     Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
+    {"frmWarranty", "Kithtale - Warranty Information", 7065, 4680, Design::Ground::Window,
      kWarrantyLabels, "cmdClose", "&Close", kCloseTip, 6000, 4080, 855, 495,
-     Spec::CloseButton::MainMenuBack, Spec::TitleBarClose::ConfirmExit},
-    {"frmShare", "Kithtale - Information About Shareware", 7980, 4815, Spec::Ground::Window,
+     Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
+    {"frmShare", "Kithtale - Information About Shareware", 7980, 4815, Design::Ground::Window,
      kShareLabels, "cmdClose", "&Close", kCloseTip, 6720, 4200, 1095, 495,
-     Spec::CloseButton::MainMenuBack, Spec::TitleBarClose::ConfirmExit},
-    {"frmVersionHx", "Kithtale - Version History", 6285, 4815, Spec::Ground::Window, kVersionLabels,
-     "cmdClose", "&Close", kCloseTip, 5280, 4200, 855, 495, Spec::CloseButton::HideOnly,
-     Spec::TitleBarClose::Destroy},
+     Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
+    {"frmVersionHx", "Kithtale - Version History", 6285, 4815, Design::Ground::Window,
+     kVersionLabels, "cmdClose", "&Close", kCloseTip, 5280, 4200, 855, 495,
+     Design::CloseButton::HideOnly, Design::TitleBarClose::Destroy},
 };
 
 // A label shows the toolkit's own line breaks.
@@ -86,12 +86,12 @@ QString forDisplay(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-QColor systemColour(Spec::Ground ground) {
+QColor systemColour(Design::Ground ground) {
     switch (ground) {
-    case Spec::Ground::Menu:
+    case Design::Ground::Menu:
         return QApplication::palette("QMenu").color(QPalette::Active, QPalette::Window);
-    case Spec::Ground::WindowFrame:
-    case Spec::Ground::Window:
+    case Design::Ground::WindowFrame:
+    case Design::Ground::Window:
         break;
     }
     return QApplication::palette().color(QPalette::Active, QPalette::Window);
@@ -124,21 +124,21 @@ private:
 
 } // namespace
 
-const InfoWindowSpec& infoWindowSpec(const char* name) {
-    for (const Spec& s : kSpecs)
+const InfoWindowDesign& infoWindowDesign(const char* name) {
+    for (const Design& s : kDesigns)
         if (qstrcmp(s.name, name) == 0)
             return s;
     throw std::logic_error(std::string("no information window named ") + name);
 }
 
-InfoWindow::InfoWindow(const InfoWindowSpec& spec)
-    : ProgramWindow(QString::fromLatin1(spec.name), QString::fromLatin1(spec.caption)),
-      m_spec(spec) {
-    setFixedClientSizeTwips(spec.clientWidth, spec.clientHeight);
+InfoWindow::InfoWindow(const InfoWindowDesign& design)
+    : ProgramWindow(QString::fromLatin1(design.name), QString::fromLatin1(design.caption)),
+      m_design(design) {
+    setFixedClientSizeTwips(design.clientWidth, design.clientHeight);
 
     // The ground: the system colour the design asks for, unless the desktop theme makes the
     // program's dark text unreadable on it.
-    const QColor preferred = systemColour(spec.ground);
+    const QColor preferred = systemColour(design.ground);
     const QColor ground =
         look::readableGround(preferred, {look::navy(), look::darkRed(),
                                          QApplication::palette().color(QPalette::WindowText)});
@@ -149,7 +149,7 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
     setPalette(pal);
     setAutoFillBackground(true);
 
-    for (const InfoLabel& l : spec.labels) {
+    for (const InfoLabel& l : design.labels) {
         QLabel* label = addLabel(this, QString::fromLatin1(l.name), QString(), l.x, l.y, l.w, l.h);
         // The texts are plain: nothing in them is markup or an access key.
         label->setTextFormat(Qt::PlainText);
@@ -167,7 +167,7 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
         case Look::Heading:
             lp.setColor(
                 QPalette::Window,
-                look::readableGround(systemColour(Spec::Ground::WindowFrame), {look::navy()}));
+                look::readableGround(systemColour(Design::Ground::WindowFrame), {look::navy()}));
             label->setAutoFillBackground(true);
             label->setWordWrap(false);
             break;
@@ -176,13 +176,13 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
         m_labels.insert(label->objectName(), label);
     }
     fill(Fill::AtCreation);
-    for (const InfoLabel& l : spec.labels)
+    for (const InfoLabel& l : design.labels)
         if (l.look == Look::Heading)
             m_labels.value(QString::fromLatin1(l.name))->adjustSize();
 
-    auto* close = addButton(this, QString::fromLatin1(spec.closeName),
-                            QString::fromLatin1(spec.closeCaption), spec.closeX, spec.closeY,
-                            spec.closeW, spec.closeH, QString::fromLatin1(spec.closeToolTip));
+    auto* close = addButton(this, QString::fromLatin1(design.closeName),
+                            QString::fromLatin1(design.closeCaption), design.closeX, design.closeY,
+                            design.closeW, design.closeH, QString::fromLatin1(design.closeToolTip));
     connect(close, &QPushButton::clicked, this, [this] { closeClicked(); });
     close->setFocus();
 
@@ -190,7 +190,7 @@ InfoWindow::InfoWindow(const InfoWindowSpec& spec)
 }
 
 void InfoWindow::fill(InfoLabel::Fill when) {
-    for (const InfoLabel& l : m_spec.labels)
+    for (const InfoLabel& l : m_design.labels)
         if (l.fill == when)
             m_labels.value(QString::fromLatin1(l.name))->setText(forDisplay(l.text()));
 }
@@ -200,28 +200,28 @@ void InfoWindow::activated() {
 }
 
 void InfoWindow::closeClicked() {
-    switch (m_spec.closeButton) {
-    case Spec::CloseButton::MainMenuBack:
+    switch (m_design.closeButton) {
+    case Design::CloseButton::MainMenuBack:
         showWindow(QStringLiteral("frmMain"));
         hide();
         break;
-    case Spec::CloseButton::HideOnly:
+    case Design::CloseButton::HideOnly:
         hide();
         break;
     }
 }
 
 bool InfoWindow::closeRequested() {
-    switch (m_spec.titleBarClose) {
-    case Spec::TitleBarClose::ConfirmExit:
+    switch (m_design.titleBarClose) {
+    case Design::TitleBarClose::ConfirmExit:
         return confirmExitAndEnd();
-    case Spec::TitleBarClose::Destroy:
+    case Design::TitleBarClose::Destroy:
         break;
     }
     return true;
 }
 
-AboutWindow::AboutWindow() : InfoWindow(infoWindowSpec("frmInfo")) {
+AboutWindow::AboutWindow() : InfoWindow(infoWindowDesign("frmInfo")) {
     auto* picture = new ClickLabel(this, QStringLiteral("Picture1"), QString());
     picture->setPixmap(artwork::infoSymbol(devicePixelRatioF()));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -30,7 +30,7 @@ struct InfoLabel {
     Fill fill;
 };
 
-struct InfoWindowSpec {
+struct InfoWindowDesign {
     // Which system colour stands behind the texts.
     enum class Ground { Window, WindowFrame, Menu };
     enum class CloseButton { MainMenuBack, HideOnly };
@@ -50,12 +50,12 @@ struct InfoWindowSpec {
 };
 
 // The row for frmInstruc, frmInfo, frmDistribution, frmWarranty, frmShare or frmVersionHx.
-const InfoWindowSpec& infoWindowSpec(const char* name);
+const InfoWindowDesign& infoWindowDesign(const char* name);
 
 class InfoWindow : public platform::ProgramWindow {
     Q_OBJECT
 public:
-    explicit InfoWindow(const InfoWindowSpec& spec);
+    explicit InfoWindow(const InfoWindowDesign& design);
 
     void activated() override;
 
@@ -64,12 +64,12 @@ protected:
     // The close button's action.
     virtual void closeClicked();
     QLabel* label(const char* name) const { return m_labels.value(QString::fromLatin1(name)); }
-    const InfoWindowSpec& spec() const { return m_spec; }
+    const InfoWindowDesign& design() const { return m_design; }
 
 private:
     void fill(InfoLabel::Fill when);
 
-    const InfoWindowSpec& m_spec;
+    const InfoWindowDesign& m_design;
     QHash<QString, QLabel*> m_labels;
 };
 

@@ -91,7 +91,7 @@ constexpr PageQuestion kFinal[] = {
     {"Self", L1}, {"Advice", L2}, {"Questions", R1}, {"Comments", R2}};
 
 using S = SectionId;
-constexpr AnswerPageSpec kPages[] = {
+constexpr AnswerPageDesign kPages[] = {
     {"frmChildhood1", "Kithtale - Childhood #1", "frmChildMain", S::Childhood, kChildhood1,
      kChildhood1Tabs},
     {"frmChildhood2", "Kithtale - Childhood #2", "frmChildMain", S::Childhood, kChildhood2,
@@ -151,7 +151,7 @@ bool inRight(Place p) {
 
 } // namespace
 
-std::span<const AnswerPageSpec> answerPageSpecs() {
+std::span<const AnswerPageDesign> answerPageDesigns() {
     return kPages;
 }
 
@@ -213,25 +213,25 @@ void AnswerBox::insertFromMimeData(const QMimeData* source) {
 
 // ---------------------------------------------------------------------------------------------
 
-AnswerPage::AnswerPage(const AnswerPageSpec& spec, ProgramState& state)
-    : ProgramWindow(QString::fromUtf8(spec.name), QString::fromUtf8(spec.caption)), m_spec(spec),
-      m_state(state) {
+AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
+    : ProgramWindow(QString::fromUtf8(design.name), QString::fromUtf8(design.caption)),
+      m_design(design), m_state(state) {
     const QuestionCatalog& catalog = QuestionCatalog::instance();
 
     m_frames[0] = new QGroupBox(this);
     m_frames[0]->setObjectName(QStringLiteral("Frame1"));
     m_frames[1] = new QGroupBox(this);
     m_frames[1]->setObjectName(QStringLiteral("Frame2"));
-    const bool hasStrip = std::any_of(spec.questions.begin(), spec.questions.end(),
+    const bool hasStrip = std::any_of(design.questions.begin(), design.questions.end(),
                                       [](const PageQuestion& q) { return q.place == B; });
     if (hasStrip) {
         m_frames[2] = new QGroupBox(this);
         m_frames[2]->setObjectName(QStringLiteral("Frame3"));
     }
 
-    for (const PageQuestion& q : spec.questions) {
-        const CatalogEntry& e = catalog.entry({spec.section, q.stem});
-        if (qs(e.page) != QString::fromUtf8(spec.name))
+    for (const PageQuestion& q : design.questions) {
+        const CatalogEntry& e = catalog.entry({design.section, q.stem});
+        if (qs(e.page) != QString::fromUtf8(design.name))
             throw std::logic_error("a page binds a question of another page");
         QGroupBox* frame = inLeft(q.place)    ? m_frames[0]
                            : inRight(q.place) ? m_frames[1]
@@ -272,11 +272,11 @@ AnswerPage::AnswerPage(const AnswerPageSpec& spec, ProgramState& state)
 
     // Tab order: the boxes as the page lists them, then Save, then Return.
     QList<QWidget*> chain;
-    if (spec.tabOrder.empty()) {
+    if (design.tabOrder.empty()) {
         for (const Question& q : m_questions)
             chain << q.box;
     } else {
-        for (const char* stem : spec.tabOrder) {
+        for (const char* stem : design.tabOrder) {
             const auto it =
                 std::find_if(m_questions.begin(), m_questions.end(), [stem](const Question& q) {
                     return q.entry->key.stem == std::string_view(stem);
@@ -396,7 +396,8 @@ void AnswerPage::layOut() {
         m_return->setGeometry(buttonX, boxTop + kButtonHeight + kButtonGap, kButtonWidth,
                               kButtonHeight);
     } else {
-        const int saveX = m_spec.saveUnderRightColumn ? kMargin + kColumnWidth + kGutter : kMargin;
+        const int saveX =
+            m_design.saveUnderRightColumn ? kMargin + kColumnWidth + kGutter : kMargin;
         m_save->setGeometry(saveX, belowY, kButtonWidth, kButtonHeight);
         m_return->setGeometry(buttonX, belowY, kButtonWidth, kButtonHeight);
     }
@@ -424,7 +425,7 @@ void AnswerPage::Return() {
         if (answer == MsgButton::Yes)
             Save();
     }
-    showWindow(QString::fromUtf8(m_spec.sectionScreen));
+    showWindow(QString::fromUtf8(m_design.sectionScreen));
     hide();
 }
 

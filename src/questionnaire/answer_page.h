@@ -30,7 +30,7 @@ struct PageQuestion {
     const char* labelText = nullptr; // when the label's wording differs from the catalog's
 };
 
-struct AnswerPageSpec {
+struct AnswerPageDesign {
     const char* name;
     const char* caption;
     const char* sectionScreen;
@@ -41,7 +41,7 @@ struct AnswerPageSpec {
 };
 
 // The nineteen pages in catalog order.
-std::span<const AnswerPageSpec> answerPageSpecs();
+std::span<const AnswerPageDesign> answerPageDesigns();
 
 // A multi-line plain-text answer box. The store keeps line breaks as CR LF; the box works
 // with its own paragraph breaks, so both directions convert. Any length is accepted and
@@ -64,7 +64,7 @@ protected:
 class AnswerPage : public platform::ProgramWindow {
     Q_OBJECT
 public:
-    AnswerPage(const AnswerPageSpec& spec, ProgramState& state);
+    AnswerPage(const AnswerPageDesign& design, ProgramState& state);
 
     // Fills the boxes from the store, then resets ModifiedFlag, then focuses the first box.
     void activated() override;
@@ -89,7 +89,7 @@ private:
 
     void layOut();
 
-    const AnswerPageSpec& m_spec;
+    const AnswerPageDesign& m_design;
     ProgramState& m_state;
     std::vector<Question> m_questions; // in ordinal order
     QGroupBox* m_frames[3] = {};       // left column, right column, strip

@@ -8,15 +8,15 @@
 namespace kt::questionnaire {
 
 void registerQuestionnaireWindows(platform::WindowManager& windows, ProgramState& state) {
-    for (const SectionScreenSpec& spec : sectionScreenSpecs()) {
-        const auto& section = QuestionCatalog::instance().section(spec.section);
+    for (const SectionScreenDesign& design : sectionScreenDesigns()) {
+        const auto& section = QuestionCatalog::instance().section(design.section);
         windows.registerWindow(
             QString::fromUtf8(section.screen.data(), static_cast<qsizetype>(section.screen.size())),
-            [&spec, &state] { return new SectionScreen(spec, state); });
+            [&design, &state] { return new SectionScreen(design, state); });
     }
-    for (const AnswerPageSpec& spec : answerPageSpecs())
-        windows.registerWindow(QString::fromUtf8(spec.name),
-                               [&spec, &state] { return new AnswerPage(spec, state); });
+    for (const AnswerPageDesign& design : answerPageDesigns())
+        windows.registerWindow(QString::fromUtf8(design.name),
+                               [&design, &state] { return new AnswerPage(design, state); });
 }
 
 } // namespace kt::questionnaire

@@ -70,7 +70,7 @@ constexpr ScreenRowLayout kFinalRows[] = {
     {1440, 255, 5745},
 };
 
-constexpr SectionScreenSpec kScreens[] = {
+constexpr SectionScreenDesign kScreens[] = {
     {SectionId::Childhood, "Kithtale - Childhood", 6885, 5295, kChildRows, 5040, 4680},
     {SectionId::HighSchool, "Kithtale - High School", 6825, 4470, kHighSchRows, 4920, 3840},
     {SectionId::FirstCar, "Kithtale - First Car", 6765, 2640, kCarRows, 4920, 2040},
@@ -90,25 +90,25 @@ QString qs(std::string_view s) {
 
 } // namespace
 
-std::span<const SectionScreenSpec> sectionScreenSpecs() {
+std::span<const SectionScreenDesign> sectionScreenDesigns() {
     return kScreens;
 }
 
-SectionScreen::SectionScreen(const SectionScreenSpec& spec, ProgramState& state)
-    : ProgramWindow(qs(QuestionCatalog::instance().section(spec.section).screen),
-                    QString::fromUtf8(spec.caption)),
-      m_spec(spec), m_state(state) {
-    setFixedClientSizeTwips(spec.clientWidth, spec.clientHeight);
+SectionScreen::SectionScreen(const SectionScreenDesign& design, ProgramState& state)
+    : ProgramWindow(qs(QuestionCatalog::instance().section(design.section).screen),
+                    QString::fromUtf8(design.caption)),
+      m_design(design), m_state(state) {
+    setFixedClientSizeTwips(design.clientWidth, design.clientHeight);
 
-    const auto questions = QuestionCatalog::instance().questions(spec.section);
-    if (questions.size() != spec.rows.size())
+    const auto questions = QuestionCatalog::instance().questions(design.section);
+    if (questions.size() != design.rows.size())
         throw std::logic_error("section screen rows do not match the catalog");
 
     QList<QWidget*> tabChain;
     QList<QWidget*> answeredChain;
     for (std::size_t i = 0; i < questions.size(); ++i) {
         const CatalogEntry& e = questions[i];
-        const ScreenRowLayout& at = spec.rows[i];
+        const ScreenRowLayout& at = design.rows[i];
         const QString stem = qs(e.screenStem);
         const QString text = qs(e.text);
 
@@ -144,7 +144,7 @@ SectionScreen::SectionScreen(const SectionScreenSpec& spec, ProgramState& state)
     }
 
     auto* back = addButton(this, QStringLiteral("cmdReturn"), QStringLiteral("&Return to Main"),
-                           spec.returnX, spec.returnY, kReturnWidth, kReturnHeight);
+                           design.returnX, design.returnY, kReturnWidth, kReturnHeight);
     back->setAccessibleDescription(QStringLiteral("Goes back to the main menu."));
     connect(back, &QPushButton::clicked, this, [this] {
         showWindow(QStringLiteral("frmMain"));
@@ -176,13 +176,13 @@ void SectionScreen::OpenAnswerPage(const QString& page) {
 }
 
 void SectionScreen::frm2() {
-    const auto pages = QuestionCatalog::instance().section(m_spec.section).pages;
+    const auto pages = QuestionCatalog::instance().section(m_design.section).pages;
     if (pages.size() >= 2)
         OpenAnswerPage(qs(pages[1]));
 }
 
 void SectionScreen::openRowPage(const CatalogEntry& entry) {
-    const auto pages = QuestionCatalog::instance().section(m_spec.section).pages;
+    const auto pages = QuestionCatalog::instance().section(m_design.section).pages;
     if (pages.size() >= 2 && entry.page == pages[1])
         frm2();
     else

@@ -25,7 +25,7 @@ struct ScreenRowLayout {
 
 // One section screen. The rows' questions, names and pages come from the catalog; this holds
 // only what the catalog does not know: caption and layout.
-struct SectionScreenSpec {
+struct SectionScreenDesign {
     SectionId section;
     const char* caption;
     int clientWidth;
@@ -36,14 +36,14 @@ struct SectionScreenSpec {
 };
 
 // The eleven screens in section order.
-std::span<const SectionScreenSpec> sectionScreenSpecs();
+std::span<const SectionScreenDesign> sectionScreenDesigns();
 
 // The table of contents of one section: a bullet and a label per question, each opening the
 // question's answer page, and a Return button back to the main menu.
 class SectionScreen : public platform::ProgramWindow {
     Q_OBJECT
 public:
-    SectionScreen(const SectionScreenSpec& spec, ProgramState& state);
+    SectionScreen(const SectionScreenDesign& design, ProgramState& state);
 
     void activated() override;
     // Gives every answered row the answered look; never goes back.
@@ -53,7 +53,7 @@ public:
     // The step that opens the section's second answer page; nothing on a one-page section.
     void frm2();
 
-    SectionId section() const { return m_spec.section; }
+    SectionId section() const { return m_design.section; }
 
 protected:
     bool closeRequested() override;
@@ -68,7 +68,7 @@ private:
 
     void openRowPage(const CatalogEntry& entry);
 
-    const SectionScreenSpec& m_spec;
+    const SectionScreenDesign& m_design;
     ProgramState& m_state;
     std::vector<Row> m_rows;
 };

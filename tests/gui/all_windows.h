@@ -14,11 +14,11 @@ inline QStringList allWindowNames() {
     for (const char* n : {"frmSplash", "frmMain", "frmInstruc", "frmInfo", "frmDistribution",
                           "frmWarranty", "frmShare", "frmVersionHx", "frmCredits2", "frmNote"})
         names << QString::fromLatin1(n);
-    for (const questionnaire::SectionScreenSpec& s : questionnaire::sectionScreenSpecs()) {
+    for (const questionnaire::SectionScreenDesign& s : questionnaire::sectionScreenDesigns()) {
         const std::string_view screen = QuestionCatalog::instance().section(s.section).screen;
         names << QString::fromUtf8(screen.data(), static_cast<qsizetype>(screen.size()));
     }
-    for (const questionnaire::AnswerPageSpec& p : questionnaire::answerPageSpecs())
+    for (const questionnaire::AnswerPageDesign& p : questionnaire::answerPageDesigns())
         names << QString::fromUtf8(p.name);
     return names;
 }
