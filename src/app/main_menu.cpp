@@ -153,10 +153,7 @@ MainMenu::MainMenu(ProgramState& state)
 
         auto* label =
             new ClickLabel(this, QString::fromLatin1(e.label), QString::fromLatin1(e.caption));
-        label->setFont(look::labelFont());
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, look::navy());
-        label->setPalette(pal);
+        applyLabelLook(*label);
         if (e.toolTip)
             label->setToolTip(QString::fromLatin1(e.toolTip));
         // The buddy gives the access key its target, and shows "&&" as one ampersand.

@@ -188,14 +188,18 @@ QString withoutAccessKey(const QString& caption) {
     return out;
 }
 
+void applyLabelLook(QLabel& label) {
+    label.setFont(look::labelFont());
+    QPalette pal = label.palette();
+    pal.setColor(QPalette::WindowText, look::navy());
+    label.setPalette(pal);
+}
+
 QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, int x, int y,
                  int w, int h) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(objectName);
-    label->setFont(look::labelFont());
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, look::navy());
-    label->setPalette(pal);
+    applyLabelLook(*label);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(rectTw(x, y, w, h));

@@ -66,6 +66,9 @@ protected:
 // A caption as read out: the access-key marks dropped, "&&" read as one ampersand.
 QString withoutAccessKey(const QString& caption);
 
+// The question-label look: bold Arial 9.75 pt in navy.
+void applyLabelLook(QLabel& label);
+
 // Plain label in the label font and colour, word-wrapped, placed in twips.
 QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, int x, int y,
                  int w, int h);

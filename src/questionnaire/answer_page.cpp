@@ -243,10 +243,7 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
                                          : QStringLiteral("lbl") + stem);
         label->setTextFormat(Qt::PlainText);
         label->setText(q.labelText ? QString::fromUtf8(q.labelText) : qs(e.text));
-        label->setFont(look::labelFont());
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, look::navy());
-        label->setPalette(pal);
+        applyLabelLook(*label);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
 

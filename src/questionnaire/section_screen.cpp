@@ -114,10 +114,7 @@ SectionScreen::SectionScreen(const SectionScreenDesign& design, ProgramState& st
 
         auto* label = new ClickLabel(this, QStringLiteral("lbl") + stem, text);
         label->setTextFormat(Qt::PlainText);
-        label->setFont(look::labelFont());
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, look::navy());
-        label->setPalette(pal);
+        applyLabelLook(*label);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setGeometry(rectTw(kLabelX, at.y, at.labelWidth, at.labelHeight));
