@@ -564,16 +564,6 @@ struct Picture {
     bool inShape = false;
 };
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 QString hyperlinkTarget(const QString& instruction) {
     const QString trimmed = instruction.trimmed();
     if (!trimmed.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
@@ -1134,7 +1124,7 @@ void Reader::textBytes(QByteArrayView bytes) {
         return;
     case Dest::Pict:
         for (char c : bytes) {
-            const int v = hexDigit(c);
+            const int v = hexValue(c);
             if (v < 0)
                 continue;
             if (picture_.nibble < 0) {

@@ -13,15 +13,6 @@ bool isLetter(char c) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 Token kind(Token::Kind k) {
     Token t;
@@ -37,6 +28,16 @@ Token word(const char* name, qsizetype length) {
 }
 
 } // namespace
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 Token Tokenizer::next() {
     const char* d = data_.data();

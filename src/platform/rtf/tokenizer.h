@@ -43,4 +43,7 @@ private:
     qsizetype pos_ = 0;
 };
 
+// The value of a hexadecimal digit, or -1.
+int hexValue(char c);
+
 } // namespace kt::rtf::detail
