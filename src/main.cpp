@@ -1,4 +1,5 @@
 #include "app/program.h"
+#include "platform/program_style.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("kithtale"));
     // The program ends only through its own exits, never because a window was hidden.
     QApplication::setQuitOnLastWindowClosed(false);
+    kt::platform::installProgramStyle();
 
     kt::app::Program program;
     QObject::connect(&program.windows(), &kt::platform::WindowManager::programEnded, &application,

@@ -9,8 +9,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionButton>
 
 #include <cmath>
 
@@ -158,20 +156,6 @@ void BulletButton::paintEvent(QPaintEvent*) {
 PushButton::PushButton(QWidget* parent, const QString& objectName, const QString& caption)
     : QPushButton(caption, parent) {
     setObjectName(objectName);
-}
-
-void PushButton::paintEvent(QPaintEvent* event) {
-    QPushButton::paintEvent(event);
-    if (!hasFocus())
-        return;
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    QRect frame = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
-    // Never on the bevel's edge, where a style draws its own outline.
-    frame = frame.intersected(rect().adjusted(3, 3, -3, -3));
-    QPainter p(this);
-    p.setPen(QPen(palette().color(QPalette::ButtonText), 1));
-    p.drawRect(QRectF(frame).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 QString withoutAccessKey(const QString& caption) {

@@ -52,15 +52,11 @@ private:
     bool m_checked;
 };
 
-// A push button whose keyboard focus is always plain to see: some styles show it only after a
-// Tab, or as a faint change of outline, so a frame in the caption's colour marks it too.
+// A push button of the program's own windows (the program's style frames its focus).
 class PushButton : public QPushButton {
     Q_OBJECT
 public:
     PushButton(QWidget* parent, const QString& objectName, const QString& caption);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // A caption as read out: the access-key marks dropped, "&&" read as one ampersand.

@@ -5,13 +5,16 @@
 #include "app/info_windows.h"
 #include "platform/controls.h"
 #include "platform/look.h"
+#include "platform/program_style.h"
 #include "questionnaire/program_state.h"
 #include "questionnaire_fixture.h"
 
 #include <QAccessible>
 #include <QHash>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -275,13 +278,15 @@ class FocusIsVisible : public kt::test::QuestionnaireFixture,
                        public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override {
-        m_style = QApplication::style()->name();
-        QApplication::setStyle(QStyleFactory::create(S(GetParam())));
+        const auto* style = qobject_cast<const QProxyStyle*>(QApplication::style());
+        ASSERT_NE(style, nullptr) << "the program's style is installed";
+        m_style = style->baseStyle()->name();
+        installProgramStyle(QStyleFactory::create(S(GetParam())));
         QuestionnaireFixture::SetUp();
     }
     void TearDown() override {
         QuestionnaireFixture::TearDown();
-        QApplication::setStyle(QStyleFactory::create(m_style));
+        installProgramStyle(QStyleFactory::create(m_style));
     }
     QString m_style;
 };
@@ -332,6 +337,25 @@ TEST_P(FocusIsVisible, OnEveryKindOfControlByTabAndWhenAWindowGivesIt) {
             EXPECT_GE(strongChanges(unfocused, painted(control)), wanted) << "by Tab";
         }
     }
+}
+
+// Message boxes and dialogs are the toolkit's, not the program's; their buttons must show the
+// focus as plainly.
+TEST_P(FocusIsVisible, OnTheButtonsOfAMessageBox) {
+    QMessageBox box(QMessageBox::Question, S("Kithtale"), S("Save the changes?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.show();
+    box.activateWindow();
+    settle();
+    QAbstractButton* yes = box.button(QMessageBox::Yes);
+    QAbstractButton* no = box.button(QMessageBox::No);
+    yes->setFocus(Qt::OtherFocusReason);
+    if (QApplication::focusWidget() != yes)
+        GTEST_SKIP() << "no keyboard focus under this platform plugin";
+    const QImage unfocused = painted(no);
+    QTest::keyClick(yes, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), no);
+    EXPECT_GE(strongChanges(unfocused, painted(no)), no->width() + no->height());
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, FocusIsVisible, ::testing::Values("Fusion", "Windows"));
