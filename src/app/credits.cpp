@@ -23,15 +23,20 @@ QVector<QPoint> starPolygon() {
     return polygon;
 }
 
+void CreditsWindow::applyGround() {
+    // Navy whatever the desktop's colours: the white dedication is made for it.
+    QPalette pal;
+    pal.setColor(QPalette::Window, look::navy());
+    setPalette(pal);
+}
+
 CreditsWindow::CreditsWindow() : ProgramWindow(QStringLiteral("frmCredits2"), QString()) {
     // No frame, no title bar, not in the taskbar; it still takes the keyboard focus.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setFixedSize(sizeTw(6945, 5295));
     setAccessibleName(QStringLiteral("Credits"));
 
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, look::navy());
-    setPalette(pal);
+    CreditsWindow::applyGround();
     setAutoFillBackground(true);
 
     auto* label = new QLabel(texts::dedication(), this);

@@ -17,6 +17,8 @@ class CreditsWindow : public platform::ProgramWindow {
 public:
     CreditsWindow();
 
+    void applyGround() override;
+
 protected:
     // Any other way of closing it (the window manager's close shortcut, Escape) goes back to the
     // about window too, so the program is never left with no window shown.

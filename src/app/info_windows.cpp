@@ -136,17 +136,6 @@ InfoWindow::InfoWindow(const InfoWindowDesign& design)
       m_design(design) {
     setFixedClientSizeTwips(design.clientWidth, design.clientHeight);
 
-    // The ground: the system colour the design asks for, unless the desktop theme makes the
-    // program's dark text unreadable on it.
-    const QColor preferred = systemColour(design.ground);
-    const QColor ground =
-        look::readableGround(preferred, {look::navy(), look::darkRed(),
-                                         QApplication::palette().color(QPalette::WindowText)});
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ground);
-    if (ground != preferred)
-        pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
     setAutoFillBackground(true);
 
     for (const InfoLabel& l : design.labels) {
@@ -165,9 +154,6 @@ InfoWindow::InfoWindow(const InfoWindowDesign& design)
             label->setFont(look::dialogFont());
             break;
         case Look::Heading:
-            lp.setColor(
-                QPalette::Window,
-                look::readableGround(systemColour(Design::Ground::WindowFrame), {look::navy()}));
             label->setAutoFillBackground(true);
             label->setWordWrap(false);
             break;
@@ -175,6 +161,7 @@ InfoWindow::InfoWindow(const InfoWindowDesign& design)
         label->setPalette(lp);
         m_labels.insert(label->objectName(), label);
     }
+    InfoWindow::applyGround();
     fill(Fill::AtCreation);
     for (const InfoLabel& l : design.labels)
         if (l.look == Look::Heading)
@@ -193,6 +180,30 @@ void InfoWindow::fill(InfoLabel::Fill when) {
     for (const InfoLabel& l : m_design.labels)
         if (l.fill == when)
             m_labels.value(QString::fromLatin1(l.name))->setText(forDisplay(l.text()));
+}
+
+void InfoWindow::applyGround() {
+    // The system colour the design asks for, unless the desktop theme makes the program's dark
+    // text unreadable on it.
+    const QColor preferred = systemColour(m_design.ground);
+    const QColor ground =
+        look::readableGround(preferred, {look::navy(), look::darkRed(),
+                                         QApplication::palette().color(QPalette::WindowText)});
+    QPalette pal;
+    pal.setColor(QPalette::Window, ground);
+    if (ground != preferred)
+        pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    for (const InfoLabel& l : m_design.labels) {
+        if (l.look != Look::Heading)
+            continue;
+        QLabel* heading = m_labels.value(QString::fromLatin1(l.name));
+        QPalette hp = heading->palette();
+        hp.setColor(
+            QPalette::Window,
+            look::readableGround(systemColour(Design::Ground::WindowFrame), {look::navy()}));
+        heading->setPalette(hp);
+    }
 }
 
 void InfoWindow::activated() {

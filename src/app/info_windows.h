@@ -58,6 +58,7 @@ public:
     explicit InfoWindow(const InfoWindowDesign& design);
 
     void activated() override;
+    void applyGround() override;
 
 protected:
     bool closeRequested() override;

@@ -20,6 +20,13 @@ ProgramWindow::ProgramWindow(const QString& objectName, const QString& caption)
     setWindowTitle(caption);
     setWindowIcon(artwork::windowIcon());
     setAttribute(Qt::WA_DeleteOnClose);
+    ProgramWindow::applyGround();
+}
+
+void ProgramWindow::applyGround() {
+    // Back to the desktop's own colours first: a light grey chosen under a dark theme must not
+    // outlive it.
+    setPalette(QPalette());
     // Every window shows navy or dark-red text on the desktop's window colour.
     look::keepTextReadable(*this);
 }
@@ -59,7 +66,10 @@ WindowManager& ProgramWindow::windows() {
 bool ProgramWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         WindowManager::instance().noteSystemActivation(this);
-    return QWidget::event(event);
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        applyGround();
+    return handled;
 }
 
 void ProgramWindow::setDefaultButton(QPushButton* button) {

@@ -25,6 +25,12 @@ public:
     // Runs each time this window becomes the program's active window.
     virtual void activated() {}
 
+    // Gives the window its ground from the desktop's colours, so that the program's navy and
+    // dark-red text reads on it. Runs at creation and again whenever the desktop's colours change
+    // during the run (a switch to a dark or a high-contrast theme, and back). A window with its
+    // own colours overrides it and calls it from its constructor.
+    virtual void applyGround();
+
     // The button that Enter presses when the focus is not on another button.
     void setDefaultButton(QPushButton* button);
     QPushButton* defaultButton() const { return m_defaultButton; }

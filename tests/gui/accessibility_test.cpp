@@ -18,6 +18,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <functional>
+
 using namespace kt;
 using namespace kt::platform;
 using kt::test::qs;
@@ -394,10 +396,19 @@ class TextContrast : public kt::test::QuestionnaireFixture,
                      public ::testing::WithParamInterface<Theme> {
 protected:
     void SetUp() override {
-        m_palette = QApplication::palette();
+        m_desktop = QApplication::palette();
+        QApplication::setPalette(themed());
+        QuestionnaireFixture::SetUp();
+    }
+    void TearDown() override {
+        QuestionnaireFixture::TearDown();
+        QApplication::setPalette(m_desktop);
+    }
+    // The desktop's colours under the theme of this run.
+    QPalette themed() const {
         const Theme& t = GetParam();
+        QPalette pal = m_desktop;
         if (t.window.isValid()) {
-            QPalette pal = m_palette;
             pal.setColor(QPalette::Window, t.window);
             pal.setColor(QPalette::WindowText, t.text);
             pal.setColor(QPalette::Base, t.base);
@@ -405,51 +416,81 @@ protected:
             pal.setColor(QPalette::Text, t.text);
             pal.setColor(QPalette::Button, t.button);
             pal.setColor(QPalette::ButtonText, t.text);
-            QApplication::setPalette(pal);
         }
-        QuestionnaireFixture::SetUp();
+        return pal;
     }
-    void TearDown() override {
-        QuestionnaireFixture::TearDown();
-        QApplication::setPalette(m_palette);
+    // Shows every window in turn (activation fills the texts set then) and hands it to `check`.
+    void forEveryWindow(const std::function<void(const QString&, QWidget*)>& check) {
+        for (const QString& name : kt::test::allWindowNames()) {
+            ProgramWindow* shownBefore = active();
+            program->windows().show(name);
+            if (shownBefore && shownBefore != window(name))
+                shownBefore->hide();
+            settle();
+            QWidget* w = window(name);
+            ASSERT_NE(w, nullptr) << name.toStdString();
+            check(name, w);
+        }
     }
-    QPalette m_palette;
+    QPalette m_desktop;
 };
+
+void expectEveryTextReadable(const QString& name, QWidget* w) {
+    const QImage image = w->grab().toImage();
+    const qreal dpr = image.devicePixelRatio();
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        if (!c->isVisibleTo(w))
+            continue;
+        SCOPED_TRACE((name + QLatin1Char('.') + c->objectName()).toStdString());
+        if (auto* label = qobject_cast<QLabel*>(c); label && label->pixmap().isNull()) {
+            const QRect r(c->mapTo(w, QPoint(0, 0)) * dpr, c->size() * dpr);
+            const QColor ground = groundOf(image.copy(r));
+            EXPECT_GE(look::contrastRatio(label->palette().color(QPalette::WindowText), ground),
+                      look::kReadableContrast)
+                << "on " << ground.name().toStdString();
+        } else if (qobject_cast<PushButton*>(c)) {
+            EXPECT_GE(look::contrastRatio(c->palette().color(QPalette::ButtonText),
+                                          c->palette().color(QPalette::Button)),
+                      look::kReadableContrast);
+        } else if (qobject_cast<QPlainTextEdit*>(c)) {
+            EXPECT_GE(look::contrastRatio(c->palette().color(QPalette::Text),
+                                          c->palette().color(QPalette::Base)),
+                      look::kReadableContrast);
+        }
+    }
+}
 
 TEST_P(TextContrast, EveryTextOfEveryWindowStandsOutFromItsGround) {
     program->start();
     settle();
-    for (const QString& name : kt::test::allWindowNames()) {
-        ProgramWindow* shownBefore = active();
-        program->windows().show(name); // activation fills the texts set then
-        if (shownBefore && shownBefore != window(name))
-            shownBefore->hide();
-        settle();
-        QWidget* w = window(name);
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        const QImage image = w->grab().toImage();
-        const qreal dpr = image.devicePixelRatio();
-        for (QWidget* c : w->findChildren<QWidget*>()) {
-            if (!c->isVisibleTo(w))
-                continue;
-            SCOPED_TRACE((name + QLatin1Char('.') + c->objectName()).toStdString());
-            if (auto* label = qobject_cast<QLabel*>(c); label && label->pixmap().isNull()) {
-                const QRect r(c->mapTo(w, QPoint(0, 0)) * dpr, c->size() * dpr);
-                const QColor ground = groundOf(image.copy(r));
-                EXPECT_GE(look::contrastRatio(label->palette().color(QPalette::WindowText), ground),
-                          look::kReadableContrast)
-                    << "on " << ground.name().toStdString();
-            } else if (qobject_cast<PushButton*>(c)) {
-                EXPECT_GE(look::contrastRatio(c->palette().color(QPalette::ButtonText),
-                                              c->palette().color(QPalette::Button)),
-                          look::kReadableContrast);
-            } else if (qobject_cast<QPlainTextEdit*>(c)) {
-                EXPECT_GE(look::contrastRatio(c->palette().color(QPalette::Text),
-                                              c->palette().color(QPalette::Base)),
-                          look::kReadableContrast);
-            }
+    forEveryWindow(expectEveryTextReadable);
+}
+
+TEST_P(TextContrast, AndStillDoesAfterTheDesktopChangesThemeDuringTheRun) {
+    // Every window is made under the desktop's light colours, then the theme changes.
+    QApplication::setPalette(m_desktop);
+    program->start();
+    settle();
+    forEveryWindow([](const QString&, QWidget*) {});
+    QApplication::setPalette(themed());
+    settle();
+    forEveryWindow(expectEveryTextReadable);
+
+    // And back: a ground chosen for the dark theme does not outlive it.
+    QApplication::setPalette(m_desktop);
+    settle();
+    const QColor desktopGround = m_desktop.color(QPalette::Active, QPalette::Window);
+    forEveryWindow([&](const QString& name, QWidget* w) {
+        if (name == S("frmCredits2")) {
+            EXPECT_EQ(w->palette().color(QPalette::Window), look::navy());
+            return;
         }
-    }
+        EXPECT_EQ(w->palette().color(QPalette::Active, QPalette::Window), desktopGround)
+            << name.toStdString();
+        EXPECT_EQ(w->palette().color(QPalette::Active, QPalette::WindowText),
+                  m_desktop.color(QPalette::Active, QPalette::WindowText))
+            << name.toStdString();
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, TextContrast, ::testing::ValuesIn(kThemes),
