@@ -144,13 +144,43 @@ void BulletButton::paintEvent(QPaintEvent*) {
         p.drawPixmap(QPointF(centred(width(), check.width()), centred(height(), check.height())),
                      check);
     }
-    if (hasFocus()) {
-        // A visible focus: a white inner frame and a dark outline, readable on any ground.
-        p.setPen(QPen(Qt::white, 1));
-        p.drawRect(rect().adjusted(1, 1, -2, -2));
-        p.setPen(QPen(QColor(255, 200, 0), 1, Qt::DotLine));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus())
+        paintFocusFrame(p);
+}
+
+void BulletButton::paintFocusFrame(QPainter& p) const {
+    // A white inner frame inside a dotted amber outline: plain on the navy and on any ground.
+    // Drawn on whole device pixels, from the first to the last one the bullet's fill covers, so
+    // both frames are equally thick on every side at any scale (at 150 % a bullet may start half
+    // way through a device pixel).
+    const qreal dpr = p.device()->devicePixelRatioF();
+    const QPointF origin = QPointF(mapTo(window(), QPoint(0, 0))) * dpr;
+    // The toolkit puts a filled edge at device position `a` on the nearest pixel boundary,
+    // halves rounding up.
+    const auto edge = [](qreal a, qreal from) { return std::floor(a + 0.5) - from; };
+    const qreal left = edge(origin.x(), origin.x()), top = edge(origin.y(), origin.y());
+    const qreal right = edge(origin.x() + width() * dpr, origin.x());
+    const qreal bottom = edge(origin.y() + height() * dpr, origin.y());
+    const qreal t = std::max<qreal>(1, std::round(dpr));
+    p.save();
+    p.scale(1 / dpr, 1 / dpr);
+    const QColor amber(255, 200, 0);
+    for (qreal x = left; x < right; x += 2 * t) {
+        const qreal w = std::min(t, right - x);
+        p.fillRect(QRectF(x, top, w, t), amber);
+        p.fillRect(QRectF(x, bottom - t, w, t), amber);
     }
+    for (qreal y = top; y < bottom; y += 2 * t) {
+        const qreal h = std::min(t, bottom - y);
+        p.fillRect(QRectF(left, y, t, h), amber);
+        p.fillRect(QRectF(right - t, y, t, h), amber);
+    }
+    const QRectF inner(left + t, top + t, right - left - 2 * t, bottom - top - 2 * t);
+    p.fillRect(QRectF(inner.left(), inner.top(), inner.width(), t), Qt::white);
+    p.fillRect(QRectF(inner.left(), inner.bottom() - t, inner.width(), t), Qt::white);
+    p.fillRect(QRectF(inner.left(), inner.top(), t, inner.height()), Qt::white);
+    p.fillRect(QRectF(inner.right() - t, inner.top(), t, inner.height()), Qt::white);
+    p.restore();
 }
 
 PushButton::PushButton(QWidget* parent, const QString& objectName, const QString& caption)

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+class QPainter;
+
 namespace kt::platform {
 
 // A label that runs an action when clicked. Its access key ("&x") moves the focus to its buddy.
@@ -49,6 +51,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintFocusFrame(QPainter& p) const;
+
     bool m_checked;
 };
 

@@ -64,6 +64,64 @@ TEST_F(AtThisScale, TheInformationSymbolIsDrawnForTheScreenNotScaledUp) {
     EXPECT_TRUE(containsExactly(picture->grab().toImage(), artwork::infoSymbol(dpr).toImage()));
 }
 
+// Where a bullet may start half way through a device pixel, its focus frame must still be as
+// thick on every side, and its outline on the bullet's outermost pixels.
+TEST_F(AtThisScale, ABulletsFocusFrameIsEvenOnEverySide) {
+    enterMainMenu();
+    ProgramWindow* menu = window(S("frmMain"));
+    const QList<BulletButton*> bullets = menu->findChildren<BulletButton*>();
+    ASSERT_FALSE(bullets.isEmpty());
+    const QColor amber(255, 200, 0);
+    for (BulletButton* bullet : bullets) {
+        if (!bullet->isVisible())
+            continue;
+        SCOPED_TRACE(bullet->objectName().toStdString());
+        bullet->setFocus(Qt::OtherFocusReason);
+        if (!bullet->hasFocus())
+            GTEST_SKIP() << "no keyboard focus under this platform plugin";
+        const QImage shot = menu->grab().toImage();
+        const qreal dpr = shot.devicePixelRatio();
+        const QRect around =
+            QRectF(QRectF(bullet->geometry()).topLeft() * dpr, QSizeF(bullet->size()) * dpr)
+                .toAlignedRect()
+                .adjusted(-2, -2, 2, 2);
+        const QImage img = shot.copy(around);
+        const QColor ground = img.pixelColor(0, 0);
+        // The bullet's pixels: everything that is not the window's ground.
+        QRect box;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixelColor(x, y) != ground)
+                    box |= QRect(x, y, 1, 1);
+        ASSERT_TRUE(box.isValid());
+        const auto amberOn = [&](QPoint from, QPoint step, int n) {
+            for (int i = 0; i < n; ++i, from += step)
+                if (img.pixelColor(from) == amber)
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(amberOn(box.topLeft(), {1, 0}, box.width())) << "top";
+        EXPECT_TRUE(amberOn(box.bottomLeft(), {1, 0}, box.width())) << "bottom";
+        EXPECT_TRUE(amberOn(box.topLeft(), {0, 1}, box.height())) << "left";
+        EXPECT_TRUE(amberOn(box.topRight(), {0, 1}, box.height())) << "right";
+        // From the edge inwards along the middle: pixels before the white, then the white.
+        const auto runs = [&](QPoint from, QPoint step) {
+            int outline = 0, white = 0;
+            for (; img.pixelColor(from) != QColor(Qt::white) && outline < 8; from += step)
+                ++outline;
+            for (; img.pixelColor(from) == QColor(Qt::white) && white < 8; from += step)
+                ++white;
+            return std::pair(outline, white);
+        };
+        const QPoint mid = box.center();
+        const auto left = runs({box.left(), mid.y()}, {1, 0});
+        EXPECT_GE(left.second, 1);
+        EXPECT_EQ(runs({box.right(), mid.y()}, {-1, 0}), left) << "right against left";
+        EXPECT_EQ(runs({mid.x(), box.top()}, {0, 1}), left) << "top against left";
+        EXPECT_EQ(runs({mid.x(), box.bottom()}, {0, -1}), left) << "bottom against left";
+    }
+}
+
 TEST(InformationSymbol, TheLetterIsWholeWhereItsSerifsMeetItsStem) {
     for (const qreal dpr : {1.0, 1.5, 2.0}) {
         const QImage symbol = artwork::infoSymbol(dpr).toImage();
