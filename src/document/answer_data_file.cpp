@@ -434,7 +434,8 @@ bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* er
     return DecodeAnswerRecord(bytes, answers, error);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         const SyncToDisk& sync) {
     std::error_code ec;
     fs::path target(path);
     // Replace what a link points at, not the link.
@@ -508,24 +509,38 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     file = nullptr;
     if (closed != 0)
         return fail(errno);
+    // On the disk before it takes the old file's place: otherwise a power cut soon after the
+    // rename can leave an empty file under the name where the old answers stood.
+    if (std::string why; sync && !sync(temp.string(), &why)) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        setError(error, "Could not write " + quoted(path) + ": " + why + ".");
+        return false;
+    }
 
     if (fs::exists(targetStatus))
         fs::permissions(temp, targetStatus.permissions(), ec); // keep the old file's permissions
     fs::rename(temp, target, ec);
     if (ec)
         return fail(ec.value());
+    // The new name in the folder too. The file is whole either way; if the folder cannot be
+    // synced, the system writes it out in its own time.
+    if (sync)
+        sync(folder.string(), nullptr);
     return true;
 }
 
-bool WriteDataFile(const std::string& path, const AnswerStore& answers, std::string* error) {
-    return WriteFileAtomically(path, EncodeAnswerRecord(answers), error);
+bool WriteDataFile(const std::string& path, const AnswerStore& answers, std::string* error,
+                   const SyncToDisk& sync) {
+    return WriteFileAtomically(path, EncodeAnswerRecord(answers), error, sync);
 }
 
-bool SaveDataFile(const std::string& documentPath, const AnswerStore& answers, std::string* error) {
+bool SaveDataFile(const std::string& documentPath, const AnswerStore& answers, std::string* error,
+                  const SyncToDisk& sync) {
     std::string dataPath;
     if (!DataFilePathFor(documentPath, &dataPath, error))
         return false;
-    return WriteDataFile(dataPath, answers, error);
+    return WriteDataFile(dataPath, answers, error, sync);
 }
 
 } // namespace kt

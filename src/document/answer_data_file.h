@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,20 +35,26 @@ bool DecodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::strin
 // Reads the file at path (whatever its extension) into the store, all or nothing.
 bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* error = nullptr);
 
+// Makes what has been written to the file at path (or, for a folder, the names in it) survive a
+// power cut. False, with the reason in *error, when the disk refused. The standard library has no
+// way to ask this, so the caller supplies it; without one, writes rely on the system's own timing.
+using SyncToDisk = std::function<bool(const std::string& path, std::string* error)>;
+
 // Writes the record to path, replacing any file of that name atomically.
 bool WriteDataFile(const std::string& path, const AnswerStore& answers,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, const SyncToDisk& sync = {});
 
 // Writes the answer data file that belongs to the document at documentPath (same folder and
 // name, extension "dat"). False with the reason in *error when it could not be written; an
 // earlier data file of that name is then left whole.
 bool SaveDataFile(const std::string& documentPath, const AnswerStore& answers,
-                  std::string* error = nullptr);
+                  std::string* error = nullptr, const SyncToDisk& sync = {});
 
 // Replaces the file at path by bytes: writes a temporary file beside it, flushes and closes it,
-// then renames it over the target, so a failure or a crash never leaves a torn file where a
-// good one stood. The temporary file is removed on failure.
+// has `sync` put it on the disk, then renames it over the target and has `sync` record the new
+// name in the folder, so a failure, a crash or a power cut never leaves a torn or empty file
+// where a good one stood. The temporary file is removed on failure.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, const SyncToDisk& sync = {});
 
 } // namespace kt

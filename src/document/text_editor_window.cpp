@@ -3,6 +3,7 @@
 #include "document/answer_data_file.h"
 #include "document/document_composer.h"
 #include "platform/dialogs.h"
+#include "platform/disk_sync.h"
 #include "platform/rich_text_edit.h"
 #include "platform/twips.h"
 #include "platform/window_manager.h"
@@ -259,8 +260,8 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
         return false;
     }
     m_documentPath = path;
-    if (!SaveDataFile(QFile::encodeName(m_documentPath).toStdString(), m_state.answers,
-                      &dataError)) {
+    if (!SaveDataFile(QFile::encodeName(m_documentPath).toStdString(), m_state.answers, &dataError,
+                      platform::syncToDisk)) {
         reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + path +
                               QStringLiteral("\nbut the answer data file beside it could not be "
                                              "written."),

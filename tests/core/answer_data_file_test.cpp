@@ -684,4 +684,48 @@ TEST_F(DataFile, ADiskThatFillsUpMidWriteLeavesThePreviousFileWhole) {
     EXPECT_EQ(entries(), std::vector<std::string>{"Story.dat"}) << "the temporary file is removed";
 }
 
+// ---- Mended: what a save wrote survives a power cut ----------------------------------------
+
+TEST_F(DataFile, TheNewFileIsSyncedWholeBeforeItReplacesTheOldOneAndThenItsFolder) {
+    const AnswerStore old = filledStore("old");
+    ASSERT_TRUE(SaveDataFile((dir / "Story.rtf").string(), old));
+    const std::string previous = readBytes(dir / "Story.dat");
+    const AnswerStore next = filledStore("new");
+
+    std::vector<std::string> synced;
+    const SyncToDisk sync = [&](const std::string& path, std::string*) {
+        synced.push_back(path);
+        if (synced.size() == 1) {
+            // The temporary file, complete, beside the old file, which is still in place.
+            EXPECT_EQ(fs::path(path).parent_path(), dir);
+            EXPECT_EQ(readBytes(path), EncodeAnswerRecord(next));
+            EXPECT_EQ(readBytes(dir / "Story.dat"), previous);
+        }
+        return true;
+    };
+    std::string error;
+    ASSERT_TRUE(SaveDataFile((dir / "Story.rtf").string(), next, &error, sync)) << error;
+    ASSERT_EQ(synced.size(), 2u);
+    EXPECT_NE(synced[0], (dir / "Story.dat").string());
+    EXPECT_EQ(fs::path(synced[1]), dir);
+    EXPECT_EQ(readBytes(dir / "Story.dat"), EncodeAnswerRecord(next));
+}
+
+TEST_F(DataFile, ADiskThatRefusesToSyncLeavesThePreviousFileWholeAndSaysWhy) {
+    ASSERT_TRUE(SaveDataFile((dir / "Story.rtf").string(), filledStore("old")));
+    const std::string previous = readBytes(dir / "Story.dat");
+    const SyncToDisk refuse = [](const std::string& path, std::string* why) {
+        if (fs::is_directory(path))
+            return true;
+        *why = "Input/output error";
+        return false;
+    };
+    std::string error;
+    EXPECT_FALSE(SaveDataFile((dir / "Story.rtf").string(), filledStore("new"), &error, refuse));
+    EXPECT_NE(error.find("Story.dat"), std::string::npos) << error;
+    EXPECT_NE(error.find("Input/output error."), std::string::npos) << error;
+    EXPECT_EQ(readBytes(dir / "Story.dat"), previous);
+    EXPECT_EQ(entries(), std::vector<std::string>{"Story.dat"}) << "the temporary file is removed";
+}
+
 } // namespace

@@ -16,6 +16,7 @@
 #include "fault/fault_support.h"
 
 #include "document/answer_data_file.h"
+#include "platform/disk_sync.h"
 #include "platform/rtf/rtf.h"
 #include "questionnaire/answer_store.h"
 
@@ -92,7 +93,7 @@ int saveOnce(int argc, char** argv) {
         ok = rtf::saveFile(document, story, &error);
     } else {
         std::string reason;
-        ok = SaveDataFile(document.toStdString(), answers, &reason);
+        ok = SaveDataFile(document.toStdString(), answers, &reason, kt::platform::syncToDisk);
         error = QString::fromStdString(reason);
     }
     fileSize.reset();
@@ -153,7 +154,8 @@ int serve(int argc, char** argv) {
                 ::_exit(1);
             }
             std::string reason;
-            if (!SaveDataFile(document.toStdString(), answers[version - 1], &reason)) {
+            if (!SaveDataFile(document.toStdString(), answers[version - 1], &reason,
+                              kt::platform::syncToDisk)) {
                 say("error\t" + reason);
                 ::_exit(1);
             }

@@ -4,6 +4,7 @@
 #include "fault/fault_support.h"
 
 #include "document/answer_data_file.h"
+#include "platform/disk_sync.h"
 #include "platform/rtf/rtf.h"
 #include "questionnaire/answer_store.h"
 
@@ -17,8 +18,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <system_error>
 
 using namespace kt;
 using namespace kt::fault;
@@ -211,5 +215,19 @@ std::string kindName(const ::testing::TestParamInfo<int>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFiles, SaveFaults, ::testing::Range(0, 4), kindName);
+
+// What a save asks of the disk: the file's bytes and the folder's names, and a reason when the
+// system refuses.
+TEST(SyncToDisk, PutsAFileAndAFolderOnTheDiskAndGivesTheReasonItCannot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string file = QDir(dir.path()).filePath(QStringLiteral("Story.dat")).toStdString();
+    { std::ofstream(file) << "answers"; }
+    std::string why;
+    EXPECT_TRUE(kt::platform::syncToDisk(file, &why)) << why;
+    EXPECT_TRUE(kt::platform::syncToDisk(dir.path().toStdString(), &why)) << why;
+    EXPECT_FALSE(kt::platform::syncToDisk(dir.path().toStdString() + "/gone/Story.dat", &why));
+    EXPECT_EQ(why, std::generic_category().message(ENOENT));
+}
 
 } // namespace
