@@ -345,12 +345,14 @@ bool DataFilePathFor(const std::string& documentPath, std::string* dataPath, std
 // ---- Encoding and decoding ----------------------------------------------------------------
 
 std::string EncodeAnswerRecord(const AnswerStore& answers) {
+    // The exact size in UTF-8, so a large record is never copied to a larger buffer half way
+    // (Windows-1252 is never longer).
     std::size_t size = kBom.size() + kQuestionCount + 2;
     for (const auto& e : QuestionCatalog::instance().all())
         if (const auto& v = answers.valueOf(e))
-            size += v->size() + 2;
+            size += v->size() + 2 + static_cast<std::size_t>(std::count(v->begin(), v->end(), '"'));
     std::string out;
-    out.reserve(size + size / 64); // room for a few doubled quotes
+    out.reserve(size);
 
     // Windows-1252 as the old files, unless some answer needs more: then the whole file is
     // UTF-8 behind the byte-order mark.
