@@ -372,6 +372,19 @@ TEST_F(TextEditor, OpenAsksAboutAModifiedDocumentAndLoadsTheChosenFile) {
     EXPECT_EQ(editor()->windowTitle(), file + QStringLiteral(" - Text Editor"));
     EXPECT_FALSE(editor()->documentModified());
 
+    // Nor does a file that is not text at all: a picture stays a picture.
+    const QString picture = path(QStringLiteral("photo.jpg"));
+    {
+        QFile f(picture);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(512, '\0'));
+    }
+    dialogs->answerOpen(picture);
+    trigger("mnuFileOpen");
+    EXPECT_EQ(txt()->Text(), QStringLiteral("First line\r\nSecond line"));
+    EXPECT_EQ(editor()->currentFile(), file);
+    EXPECT_EQ(editor()->windowTitle(), file + QStringLiteral(" - Text Editor"));
+
     // A cancelled open empties the name the Save As dialog offers.
     dialogs->answerOpen(std::nullopt);
     trigger("mnuFileOpen");

@@ -181,6 +181,46 @@ TEST(RtfReader, PlainTextFallback) {
     }
 }
 
+TEST(RtfReader, TextInUtf16BehindItsByteOrderMarkIsText) {
+    const QString text = QStringLiteral("Grandma's caf\u00E9\r\nsecond line");
+    QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+    for (const QChar c : text) {
+        le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    for (const QByteArray& data : {le, be}) {
+        QTextDocument doc;
+        ASSERT_TRUE(kt::rtf::read(data, doc));
+        EXPECT_EQ(doc.toPlainText(), QStringLiteral("Grandma's caf\u00E9\nsecond line"));
+    }
+}
+
+// A picture, a program or another program's file picked through "All Files" is not shown as
+// nonsense (which a Save would then write over the file it came from).
+TEST(RtfReader, DataThatIsNotTextAtAllIsRefusedAndTheDocumentKept) {
+    QByteArray png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    QByteArray program("\x7F"
+                       "ELF\x02\x01\x01",
+                       7);
+    program += QByteArray(57, '\0');
+    // Controls but no NUL: one byte in eight is a control code.
+    QByteArray noisy;
+    for (int i = 0; i < 4096; ++i)
+        noisy += char(i % 8 == 0 ? 0x03 : 'a' + i % 26);
+    for (const QByteArray& data : {png, program, noisy}) {
+        QTextDocument doc;
+        doc.setPlainText(QStringLiteral("keep me"));
+        QString error;
+        EXPECT_FALSE(kt::rtf::read(data, doc, &error)) << data.left(8).toHex().toStdString();
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep me"));
+    }
+    // Text with the odd page break, vertical tab or old end-of-file mark is still text.
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(QByteArray("Page one\fPage two\vend\x1A"), doc));
+    EXPECT_TRUE(doc.toPlainText().startsWith(QStringLiteral("Page one")));
+}
+
 TEST(RtfReader, MillionNestedGroupsDoNotOverflowTheStack) {
     QByteArray rtf = "{\\rtf1 start ";
     rtf += QByteArray(1000000, '{');

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QCryptographicHash>
 #include <QImageReader>
+#include <QStringDecoder>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -1814,11 +1815,39 @@ void readRtf(QByteArrayView data, QTextDocument& document) {
     reader.run();
 }
 
+namespace {
+
+bool startsWithUtf16Mark(QByteArrayView data) {
+    return data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF");
+}
+
+} // namespace
+
+bool looksLikeText(QByteArrayView data) {
+    if (startsWithUtf16Mark(data))
+        return true;
+    const QByteArrayView start = data.first(std::min<qsizetype>(data.size(), 64 * 1024));
+    qsizetype controls = 0;
+    for (const char c : start) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0)
+            return false;
+        // Tab, line and page ends, and the old end-of-file mark are at home in text.
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != '\v' && b != 0x1A)
+            ++controls;
+    }
+    return controls <= start.size() / 32;
+}
+
 void readPlainText(QByteArrayView data, QTextDocument& document) {
     if (data.startsWith("\xEF\xBB\xBF"))
         data = data.sliced(3);
     QString text;
-    if (isValidUtf8(data)) {
+    if (startsWithUtf16Mark(data)) {
+        QStringDecoder decoder(data.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                           : QStringConverter::Utf16BE);
+        text = decoder(data.sliced(2));
+    } else if (isValidUtf8(data)) {
         text = QString::fromUtf8(data);
     } else {
         TextDecoder decoder;

@@ -15,5 +15,9 @@ void readPlainText(QByteArrayView data, QTextDocument& document);
 
 // True when the data is rich text (optional byte-order mark and white space, then "{\rtf").
 bool looksLikeRtf(QByteArrayView data);
+// Whether data that is not rich text is text at all. A picture, a program or another program's
+// file has NUL bytes or many other control codes near its start; text in UTF-16 (with its
+// byte-order mark) is text.
+bool looksLikeText(QByteArrayView data);
 
 } // namespace kt::rtf::detail

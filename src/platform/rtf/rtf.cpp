@@ -11,11 +11,18 @@
 namespace kt::rtf {
 
 bool read(const QByteArray& data, QTextDocument& document, QString* error) {
-    Q_UNUSED(error);
+    const bool rtf = detail::looksLikeRtf(data);
+    // A picture or a program shown as text would be nonsense, and saving it would write over
+    // the file it came from.
+    if (!rtf && !detail::looksLikeText(data)) {
+        if (error)
+            *error = QStringLiteral("the file is neither rich text nor plain text");
+        return false;
+    }
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    if (detail::looksLikeRtf(data))
+    if (rtf)
         detail::readRtf(data, document);
     else
         detail::readPlainText(data, document);

@@ -8,8 +8,9 @@ class QTextDocument;
 namespace kt::rtf {
 
 // Reads rich text into the document, replacing its whole content. Data that does not start
-// with "{\rtf" is read as plain text (UTF-8 when valid, else Windows-1252). Malformed input
-// keeps whatever text could be read; false only when nothing at all could be made of it.
+// with "{\rtf" is read as plain text (UTF-16 behind its byte-order mark, UTF-8 when valid, else
+// Windows-1252). Malformed rich text keeps whatever text could be read. False, with the
+// document untouched, only for data that is not text at all (a picture, a program).
 bool read(const QByteArray& data, QTextDocument& document, QString* error = nullptr);
 
 // The document as 7-bit RTF.
