@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 using namespace kt::fault;
 
@@ -76,12 +78,17 @@ TEST(KillDuringSave, EachFileIsAlwaysOneCompleteVersion) {
     ASSERT_TRUE(ready.startsWith(QStringLiteral("ready "))) << ready.toStdString();
     const qint64 encodeUs = microseconds(ready);
 
-    // Version 1 saved whole, then version 2 over it: how long a whole save takes.
+    // Version 1 saved whole, then versions 2, 1 and 2 over it: how long a whole save takes at
+    // the quickest, so that the moments chosen from it fall inside a save even when the disk's
+    // syncing makes one save much slower than the next.
     QString reply = server.save(1);
     ASSERT_TRUE(reply.startsWith(QStringLiteral("finished"))) << reply.toStdString();
-    reply = server.save(2);
-    ASSERT_TRUE(reply.startsWith(QStringLiteral("finished"))) << reply.toStdString();
-    const qint64 saveUs = microseconds(reply);
+    qint64 saveUs = std::numeric_limits<qint64>::max();
+    for (const int version : {2, 1, 2}) {
+        reply = server.save(version);
+        ASSERT_TRUE(reply.startsWith(QStringLiteral("finished"))) << reply.toStdString();
+        saveUs = std::min(saveUs, microseconds(reply));
+    }
     QString problem;
     ASSERT_EQ(storyVersionOf(story, kStoryChars, &problem, {2, 1}), 2) << problem.toStdString();
     ASSERT_EQ(answerVersionOf(answers, kAnswerBytes, &problem, {2, 1}), 2) << problem.toStdString();
