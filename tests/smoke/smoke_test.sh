@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end smoke test: starts the real program on a virtual X server and walks it by keyboard
 # alone, as a user would: splash, main menu, a section, a page, an answer typed and saved, back
-# to the main menu, the text editor and back, Exit and Yes. Checks the window titles on the way and keeps a screenshot of
+# to the main menu, the text editor, the story saved through the note and the save dialog (both
+# files checked on disk), back, Exit and Yes. Checks the window titles on the way and keeps a screenshot of
 # every step.
 #
 # Usage: smoke_test.sh <kithtale binary> <folder for the screenshots>
@@ -190,21 +191,45 @@ wait_for "the reminder to close" is_gone "Kithtale"
 expect_window "Kithtale - Text Editor"
 shot 08-editor
 
-# Ctrl+R returns to the main menu, asking first whether to save the story; N answers No.
+# Ctrl+S saves the story. It was never saved, so the save note comes first (Enter is its OK),
+# then the save dialog, whose name box has the focus: the full path and Enter.
+key ctrl+s
+wait_for "the save note" is_shown "Kithtale"
+log "window: Kithtale (the save note)"
+shot 09-save-note
+key Return
+expect_window "Save As"
+story="$work/Our Story.rtf"
+xdotool type --delay 10 "$story"
+shot 10-save-dialog
+key Return
+expect_window "$story - Text Editor"
+wait_for "the story on disk" test -s "$story"
+wait_for "the answers beside it" test -s "$work/Our Story.dat"
+head -c 5 "$story" | grep -q '{\\rtf' || fail "the saved story is not rich text"
+grep -q "We lived on a farm by the river." "$work/Our Story.dat" ||
+    fail "the answer typed on the page is not in the data file"
+grep -q "We lived on a farm by the river." "$story" ||
+    fail "the answer typed on the page is not in the story"
+log "saved: $(stat -c %s "$story") bytes of story, $(stat -c %s "$work/Our Story.dat") of answers"
+shot 11-editor-saved
+
+# A change after the save, then Ctrl+R: it asks first whether to save the story; N answers No.
+xdotool type --delay 10 " The end."
 key ctrl+r
 wait_for "the question about saving" is_shown "Kithtale"
 log "window: Kithtale (save the document?)"
-shot 09-editor-save-question
+shot 12-editor-save-question
 key n
-wait_for "the editor to close" is_gone "Kithtale - Text Editor"
+wait_for "the editor to close" is_gone "$story - Text Editor"
 expect_window "Kithtale"
-shot 10-main-menu-after-editor
+shot 13-main-menu-after-editor
 
 # Alt+X asks whether to exit (a second "Kithtale" window, the question); Y answers Yes.
 key alt+x
 wait_for "the exit question" test "$(count_shown "Kithtale")" -eq 2
 log "window: Kithtale (the exit question)"
-shot 11-exit-question
+shot 14-exit-question
 key y
 wait_for "the program to end" program_ended
 status=0
