@@ -477,10 +477,17 @@ void TextEditorWindow::Font() {
     const std::optional<FontChoice> chosen = Dialogs::current().font(request);
     if (!chosen)
         return;
-    // A selection of several fonts takes the choice as a whole. A change of font alone is not
-    // a change of the document's content.
+    // A selection of several fonts takes the choice as a whole. Restyled text is a change the
+    // closing must ask about, or the work would be lost; the same font again, or a font for the
+    // insertion point alone (nothing is restyled until text is typed), changes nothing.
+    const bool restyles =
+        m_txtEdit->SelLength() > 0 &&
+        !m_txtEdit->selectionAllInFont({chosen->family, chosen->pointSize, chosen->bold,
+                                        chosen->italic, chosen->underline, QColor()});
     m_txtEdit->setSelectionFont(chosen->family, chosen->pointSize, chosen->bold, chosen->italic,
                                 chosen->underline);
+    if (restyles)
+        m_documentModified = true;
 }
 
 void TextEditorWindow::Color() {

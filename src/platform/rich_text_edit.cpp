@@ -251,6 +251,17 @@ SelectionFormat RichTextEdit::selectionFormat() const {
     return first;
 }
 
+namespace {
+
+// Font name, size, bold, italic and underline (a size of 0 matches any size).
+bool sameFont(const SelectionFormat& a, const SelectionFormat& b) {
+    return a.family.compare(b.family, Qt::CaseInsensitive) == 0 &&
+           (a.pointSize <= 0 || b.pointSize <= 0 || a.pointSize == b.pointSize) &&
+           a.bold == b.bold && a.italic == b.italic && a.underline == b.underline;
+}
+
+} // namespace
+
 bool RichTextEdit::selectionMixesFonts() const {
     std::optional<SelectionFormat> first;
     bool mixed = false;
@@ -260,12 +271,19 @@ bool RichTextEdit::selectionMixesFonts() const {
             first = s;
             return true;
         }
-        mixed = s.family.compare(first->family, Qt::CaseInsensitive) != 0 ||
-                s.pointSize != first->pointSize || s.bold != first->bold ||
-                s.italic != first->italic || s.underline != first->underline;
+        mixed = !sameFont(s, *first);
         return !mixed;
     });
     return mixed;
+}
+
+bool RichTextEdit::selectionAllInFont(const SelectionFormat& font) const {
+    bool all = true;
+    forEachRun([&](const QTextCharFormat& f) {
+        all = sameFont(resolve(f), font);
+        return all;
+    });
+    return all;
 }
 
 bool RichTextEdit::selectionMixesColors() const {

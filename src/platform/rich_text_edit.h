@@ -84,8 +84,10 @@ public:
     // Whether characters of the selection differ in font name, size, style or colour.
     bool selectionMixesFonts() const;
     bool selectionMixesColors() const;
-    // True when every character of the selection (or the insertion point) shows this colour.
+    // True when every character of the selection (or the insertion point) shows this colour,
+    // or this font (name, size, bold, italic, underline; the colour of `font` plays no part).
     bool selectionAllInColor(const QColor& color) const;
+    bool selectionAllInFont(const SelectionFormat& font) const;
     void setSelectionFont(const QString& family, double pointSize, bool bold, bool italic,
                           bool underline);
     void setSelectionColor(const QColor& color);

@@ -3,6 +3,7 @@
 #include "document/answer_data_file.h"
 #include "document/document_composer.h"
 #include "editor_fixture.h"
+#include "platform/rtf/rtf.h"
 #include "platform/twips.h"
 #include "questionnaire/question_catalog.h"
 
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 using namespace kt;
@@ -500,7 +502,10 @@ TEST_F(TextEditor, FontAndColourApplyToAMixedSelection) {
     EXPECT_FALSE(f.bold);
 }
 
-TEST_F(TextEditor, AFontChangeAloneDoesNotMarkTheDocument) {
+// Restyled text is asked about on closing, like a colour change, so the work is never lost
+// without a word; the same font again, a cancel, or a font for the insertion point alone leave
+// the document as saved.
+TEST_F(TextEditor, AFontChangeMarksTheDocumentOnlyWhenItRestylesText) {
     openEditor();
     trigger("mnuFileSave");
     dialogs->answerSave(path(QStringLiteral("Story.rtf")));
@@ -511,13 +516,33 @@ TEST_F(TextEditor, AFontChangeAloneDoesNotMarkTheDocument) {
     trigger("mnuOptionsFont");
     EXPECT_EQ(dialogs->fonts.back().initial,
               (FontChoice{QStringLiteral("arial"), 12, false, false, false}));
+    EXPECT_FALSE(editor()->documentModified()) << "the same font again";
+    dialogs->answerFont(std::nullopt);
+    trigger("mnuOptionsFont");
+    EXPECT_FALSE(editor()->documentModified()) << "a cancel";
+    txt()->select(3, 0);
+    dialogs->answerFont(FontChoice{QStringLiteral("Liberation Serif"), 16, true, true, false});
+    trigger("mnuOptionsFont");
+    EXPECT_FALSE(editor()->documentModified()) << "the insertion point alone";
+
+    txt()->select(0, 8);
     dialogs->answerFont(FontChoice{QStringLiteral("Liberation Serif"), 16, true, true, false});
     trigger("mnuOptionsFont");
     EXPECT_TRUE(txt()->selectionFormat().bold);
-    EXPECT_FALSE(editor()->documentModified());
+    EXPECT_TRUE(editor()->documentModified()) << "restyled";
     dialogs->answerFont(std::nullopt);
     trigger("mnuOptionsFont");
     EXPECT_EQ(txt()->selectionFormat().pointSize, 16);
+
+    // So closing asks, and Yes saves the restyled text.
+    dialogs->answerMessage(MsgButton::Yes);
+    trigger("mnuFileReturn");
+    EXPECT_EQ(dialogs->messages.back(), saveQuestion());
+    QTextDocument saved;
+    ASSERT_TRUE(kt::rtf::loadFile(path(QStringLiteral("Story.rtf")), saved));
+    QTextCursor c(&saved);
+    c.setPosition(1);
+    EXPECT_TRUE(c.charFormat().font().bold());
 }
 
 TEST_F(TextEditor, CutAndCopyWithNothingSelectedClearTheClipboardAndDisablePaste) {
