@@ -644,6 +644,9 @@ private:
     void textBytes(QByteArrayView bytes);
     void hexByte(unsigned char b);
 
+    bool hasPending() const { return !pendingView_.isEmpty() || !pending_.isEmpty(); }
+    void appendPending(QByteArrayView bytes);
+    void appendPendingByte(char b);
     void flushPending();
     void emitText(QStringView text);
     void emitChar(char16_t c);
@@ -676,8 +679,13 @@ private:
     size_t overflow_ = 0;
     bool started_ = false;
 
-    QByteArray pending_; // raw text bytes awaiting decoding
-    int skip_ = 0;       // \uc fallback still to skip
+    // Raw text bytes awaiting decoding. A lone text token stays a view into the data; only text
+    // joined with escaped bytes is copied.
+    QByteArrayView pendingView_;
+    QByteArray pending_;
+    bool pendingNul_ = false; // a \'00 is among them
+    QString decoded_;         // the pending bytes decoded
+    int skip_ = 0;            // \uc fallback still to skip
     char16_t highSurrogate_ = 0;
 
     int docCodePage_ = 1252;
@@ -724,7 +732,7 @@ private:
 void Reader::run() {
     for (;;) {
         const Token t = tokens_.next();
-        if (t.kind != Token::Text && t.kind != Token::HexByte && !pending_.isEmpty())
+        if (t.kind != Token::Text && t.kind != Token::HexByte && hasPending())
             flushPending();
         switch (t.kind) {
         case Token::End:
@@ -826,6 +834,15 @@ int Reader::formatId() {
     if (it == formatIds_.end()) {
         it = formatIds_.emplace(st_.chr, static_cast<int>(formats_.size())).first;
         formats_.push_back(makeFormat(st_.chr));
+        // A comparison computes the format's hash and keeps it with the format; the copy the
+        // cursor takes of it for every run inherits it, so the document's format collection
+        // does not hash the same format again for each run.
+        static const QTextCharFormat probe = [] {
+            QTextCharFormat f;
+            f.setProperty(QTextFormat::UserProperty, 1);
+            return f;
+        }();
+        [[maybe_unused]] const bool same = formats_.back() == probe;
     }
     currentState_ = st_.chr;
     currentFormatId_ = it->second;
@@ -943,15 +960,43 @@ ParagraphProps Reader::paragraphProps() const {
     return props;
 }
 
-void Reader::flushPending() {
-    if (pending_.isEmpty())
+void Reader::appendPending(QByteArrayView bytes) {
+    if (!hasPending()) {
+        pendingView_ = bytes;
         return;
-    QString text;
-    decoder_.decode(currentCodePage(), pending_, text);
-    pending_.clear();
-    // NUL is never text, however it was written.
-    text.remove(QChar(0));
-    emitText(text);
+    }
+    if (!pendingView_.isEmpty()) {
+        pending_.append(pendingView_.data(), pendingView_.size());
+        pendingView_ = {};
+    }
+    pending_.append(bytes.data(), bytes.size());
+}
+
+void Reader::appendPendingByte(char b) {
+    if (!pendingView_.isEmpty()) {
+        pending_.append(pendingView_.data(), pendingView_.size());
+        pendingView_ = {};
+    }
+    pending_.append(b);
+}
+
+void Reader::flushPending() {
+    if (!hasPending())
+        return;
+    // The buffers keep their capacity: a document is thousands of short runs, and a fresh
+    // allocation per run cost more than decoding it.
+    decoded_.resize(0);
+    decoder_.decode(currentCodePage(),
+                    pendingView_.isEmpty() ? QByteArrayView(pending_) : pendingView_, decoded_);
+    pendingView_ = {};
+    pending_.resize(0);
+    // NUL is never text, however it was written. Raw NUL bytes never reach here (the tokenizer
+    // drops them) and no code page decodes another byte to U+0000.
+    if (pendingNul_) {
+        decoded_.remove(QChar(0));
+        pendingNul_ = false;
+    }
+    emitText(decoded_);
 }
 
 void Reader::emitText(QStringView text) {
@@ -1108,7 +1153,7 @@ void Reader::textBytes(QByteArrayView bytes) {
     }
     switch (st_.dest) {
     case Dest::Body:
-        pending_.append(bytes.data(), bytes.size());
+        appendPending(bytes);
         return;
     case Dest::FontTable:
         for (char c : bytes) {
@@ -1162,7 +1207,8 @@ void Reader::hexByte(unsigned char b) {
     }
     switch (st_.dest) {
     case Dest::Body:
-        pending_.append(static_cast<char>(b));
+        appendPendingByte(static_cast<char>(b));
+        pendingNul_ = pendingNul_ || b == 0;
         return;
     case Dest::FontTable:
         if (entryOpen_)
@@ -1210,7 +1256,7 @@ void Reader::controlSymbol(char c) {
     case '\\':
     case '{':
     case '}':
-        pending_.append(c);
+        appendPendingByte(c);
         return;
     case '~':
         emitChar(0x00A0);
