@@ -654,14 +654,14 @@ private:
     void paragraphEnd(bool soft);
 
     int fontCodePage(int font) const;
-    int currentCodePage() const { return fontCodePage(st_.chr.font); }
+    int currentCodePage();
     int formatId();
     const QTextCharFormat& charFormat() { return formats_[static_cast<size_t>(formatId())]; }
     QTextCharFormat makeFormat(const CharState& c) const;
     void forgetFormats() {
         formatIds_.clear();
         formats_.clear();
-        currentFormatId_ = -1;
+        currentFormatId_ = previousFormatId_ = -1;
     }
     ParagraphProps paragraphProps() const;
     void commitFont();
@@ -690,6 +690,9 @@ private:
 
     int docCodePage_ = 1252;
     int defaultFont_ = -1;
+    // currentCodePage() for these font, document page and default font.
+    bool codePageValid_ = false;
+    int codePageFont_ = 0, codePageDoc_ = 0, codePageDefault_ = 0, codePage_ = 0;
     std::unordered_map<int, Font> fonts_;
     std::vector<QColor> colors_;
     std::vector<QString> links_;
@@ -725,8 +728,12 @@ private:
     // the document's format collection finds each format at once.
     std::unordered_map<CharState, int, CharStateHash> formatIds_;
     std::vector<QTextCharFormat> formats_;
+    // The last two states asked for: text mostly alternates between a group's format and the
+    // one around it.
     CharState currentState_;
     int currentFormatId_ = -1;
+    CharState previousState_;
+    int previousFormatId_ = -1;
 };
 
 void Reader::run() {
@@ -827,9 +834,27 @@ int Reader::fontCodePage(int font) const {
     return docCodePage_;
 }
 
+int Reader::currentCodePage() {
+    // Asked for every text run; the answer changes only with the font or the tables.
+    if (!codePageValid_ || codePageFont_ != st_.chr.font || codePageDoc_ != docCodePage_ ||
+        codePageDefault_ != defaultFont_) {
+        codePageFont_ = st_.chr.font;
+        codePageDoc_ = docCodePage_;
+        codePageDefault_ = defaultFont_;
+        codePage_ = fontCodePage(st_.chr.font);
+        codePageValid_ = true;
+    }
+    return codePage_;
+}
+
 int Reader::formatId() {
     if (currentFormatId_ >= 0 && currentState_ == st_.chr)
         return currentFormatId_;
+    if (previousFormatId_ >= 0 && previousState_ == st_.chr) {
+        std::swap(currentState_, previousState_);
+        std::swap(currentFormatId_, previousFormatId_);
+        return currentFormatId_;
+    }
     auto it = formatIds_.find(st_.chr);
     if (it == formatIds_.end()) {
         it = formatIds_.emplace(st_.chr, static_cast<int>(formats_.size())).first;
@@ -844,6 +869,8 @@ int Reader::formatId() {
         }();
         [[maybe_unused]] const bool same = formats_.back() == probe;
     }
+    previousState_ = currentState_;
+    previousFormatId_ = currentFormatId_;
     currentState_ = st_.chr;
     currentFormatId_ = it->second;
     return currentFormatId_;
@@ -1091,6 +1118,7 @@ void Reader::commitFont() {
     }
     font.name = name.trimmed();
     fonts_[entryFont_] = font;
+    codePageValid_ = false;
     entryBytes_.clear();
     entryName_.clear();
     entryFont_ = -1;
