@@ -58,6 +58,9 @@ TEST(RtfReader, ControlWordDelimiters) {
         {"{\\rtf1 a\\bin3 {}\\b}", u"ab"},
         {"{\\rtf1 a\\bin999999 xyz}", u"a"},
         {"{\\rtf1 a}}}} junk", u"a"},
+        // An escaped NUL is dropped wherever it falls in a run of text.
+        {"{\\rtf1 a\\'00b}", u"ab"},
+        {"{\\rtf1 x\\'00\\'e9 y\\par \\'00z\\'00}", u"x\u00E9 y\u2029z"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(readText(QByteArray(r.rtf)), QString::fromUtf16(r.text)) << r.rtf;
@@ -89,6 +92,15 @@ TEST(RtfReader, CodePagesFollowTheFont) {
     // The document's own code page for fonts that name none.
     EXPECT_EQ(readText("{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0 Any;}}\\f0 \\'e1}"),
               QStringLiteral("\u03B1"));
+    // Text follows the code page in force where it stands: a font table or a document code
+    // page read after some text changes the text after it.
+    EXPECT_EQ(readText("{\\rtf1\\ansi\\deff0 \\'e9{\\fonttbl{\\f0\\fcharset204 C;}}\\'e9}"),
+              QStringLiteral("\u00E9\u0439"));
+    EXPECT_EQ(readText("{\\rtf1\\ansi \\'e9\\ansicpg1251 \\'e9}"), QStringLiteral("\u00E9\u0439"));
+    EXPECT_EQ(
+        readText(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 C;}{\\f1 L;}}\\'e9\\deff0 \\'e9\\f1 \\'e9}"),
+        QStringLiteral("\u00E9\u0439\u00E9"));
     // A lead byte cut off at the end of its run is dropped, not joined to later text.
     EXPECT_EQ(readText("{\\rtf1{\\fonttbl{\\f1\\fcharset128 M;}}{\\f1 \\'82}x}"),
               QStringLiteral("x"));
