@@ -3,12 +3,15 @@
 
 #include "platform/rtf/rtf.h"
 
+#include <QColor>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -160,6 +163,39 @@ TEST(RtfReader, ParagraphSpacingAndTableWidths) {
     ASSERT_EQ(widths.size(), 2);
     EXPECT_EQ(widths[0].rawValue(), 72);
     EXPECT_EQ(widths[1].rawValue(), 144);
+}
+
+// A font or colour table read after some text formats the text after it, even where nothing
+// else about the text changes, in the body and in a table cell alike.
+TEST(RtfReader, TablesReadAfterSomeTextFormatTheTextAfterThem) {
+    struct Row {
+        const char* rtf;
+        std::function<bool(const QTextCharFormat&)> after;
+    } rows[] = {
+        {"{\\rtf1 abc{\\fonttbl{\\f0 Courier;}}\\deff0 def}",
+         [](const QTextCharFormat& f) {
+             return f.fontFamilies().toStringList().contains(u"Courier");
+         }},
+        {"{\\rtf1\\cf1 abc{\\colortbl;\\red255\\green0\\blue0;}def}",
+         [](const QTextCharFormat& f) { return f.foreground().color() == QColor(255, 0, 0); }},
+        {"{\\rtf1\\cf1\\intbl abc{\\colortbl;\\red255\\green0\\blue0;}def\\cell\\row}",
+         [](const QTextCharFormat& f) { return f.foreground().color() == QColor(255, 0, 0); }},
+    };
+    for (const Row& r : rows) {
+        QTextDocument doc;
+        ASSERT_TRUE(kt::rtf::read(r.rtf, doc));
+        const QString text = doc.toRawText();
+        const qsizetype abc = text.indexOf(QLatin1String("abc"));
+        const qsizetype def = text.indexOf(QLatin1String("def"));
+        ASSERT_GE(abc, 0) << r.rtf;
+        ASSERT_GE(def, 0) << r.rtf;
+        QTextCursor before(&doc);
+        before.setPosition(static_cast<int>(abc) + 1);
+        QTextCursor after(&doc);
+        after.setPosition(static_cast<int>(def) + 1);
+        EXPECT_FALSE(r.after(before.charFormat())) << r.rtf;
+        EXPECT_TRUE(r.after(after.charFormat())) << r.rtf;
+    }
 }
 
 TEST(RtfReader, TrailingParagraphMarkAddsNoBlock) {

@@ -659,6 +659,8 @@ private:
     const QTextCharFormat& charFormat() { return formats_[static_cast<size_t>(formatId())]; }
     QTextCharFormat makeFormat(const CharState& c) const;
     void forgetFormats() {
+        // The builder tells runs apart by id: ids of forgotten formats are never given again.
+        idBase_ += static_cast<int>(formats_.size());
         formatIds_.clear();
         formats_.clear();
         currentFormatId_ = previousFormatId_ = -1;
@@ -728,6 +730,7 @@ private:
     // the document's format collection finds each format at once.
     std::unordered_map<CharState, int, CharStateHash> formatIds_;
     std::vector<QTextCharFormat> formats_;
+    int idBase_ = 0; // added to an index into formats_ to make the id the builder sees
     // The last two states asked for: text mostly alternates between a group's format and the
     // one around it.
     CharState currentState_;
@@ -1036,7 +1039,7 @@ void Reader::emitText(QStringView text) {
     if (st_.chr.hidden)
         return;
     const int id = formatId();
-    builder_.text(text, formats_[static_cast<size_t>(id)], id, st_.para.inTable);
+    builder_.text(text, formats_[static_cast<size_t>(id)], idBase_ + id, st_.para.inTable);
 }
 
 void Reader::emitChar(char16_t c) {
@@ -1080,7 +1083,7 @@ void Reader::unicode(int value) {
         highSurrogate_ = 0;
         if (!st_.chr.hidden) {
             const int id = formatId();
-            builder_.text(QStringView(pair, 2), formats_[static_cast<size_t>(id)], id,
+            builder_.text(QStringView(pair, 2), formats_[static_cast<size_t>(id)], idBase_ + id,
                           st_.para.inTable);
         }
         return;
