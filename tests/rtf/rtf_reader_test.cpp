@@ -3,12 +3,15 @@
 
 #include "platform/rtf/rtf.h"
 
+#include <QColor>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -58,6 +61,9 @@ TEST(RtfReader, ControlWordDelimiters) {
         {"{\\rtf1 a\\bin3 {}\\b}", u"ab"},
         {"{\\rtf1 a\\bin999999 xyz}", u"a"},
         {"{\\rtf1 a}}}} junk", u"a"},
+        // An escaped NUL is dropped wherever it falls in a run of text.
+        {"{\\rtf1 a\\'00b}", u"ab"},
+        {"{\\rtf1 x\\'00\\'e9 y\\par \\'00z\\'00}", u"x\u00E9 y\u2029z"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(readText(QByteArray(r.rtf)), QString::fromUtf16(r.text)) << r.rtf;
@@ -89,6 +95,15 @@ TEST(RtfReader, CodePagesFollowTheFont) {
     // The document's own code page for fonts that name none.
     EXPECT_EQ(readText("{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0 Any;}}\\f0 \\'e1}"),
               QStringLiteral("\u03B1"));
+    // Text follows the code page in force where it stands: a font table or a document code
+    // page read after some text changes the text after it.
+    EXPECT_EQ(readText("{\\rtf1\\ansi\\deff0 \\'e9{\\fonttbl{\\f0\\fcharset204 C;}}\\'e9}"),
+              QStringLiteral("\u00E9\u0439"));
+    EXPECT_EQ(readText("{\\rtf1\\ansi \\'e9\\ansicpg1251 \\'e9}"), QStringLiteral("\u00E9\u0439"));
+    EXPECT_EQ(
+        readText(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 C;}{\\f1 L;}}\\'e9\\deff0 \\'e9\\f1 \\'e9}"),
+        QStringLiteral("\u00E9\u0439\u00E9"));
     // A lead byte cut off at the end of its run is dropped, not joined to later text.
     EXPECT_EQ(readText("{\\rtf1{\\fonttbl{\\f1\\fcharset128 M;}}{\\f1 \\'82}x}"),
               QStringLiteral("x"));
@@ -148,6 +163,39 @@ TEST(RtfReader, ParagraphSpacingAndTableWidths) {
     ASSERT_EQ(widths.size(), 2);
     EXPECT_EQ(widths[0].rawValue(), 72);
     EXPECT_EQ(widths[1].rawValue(), 144);
+}
+
+// A font or colour table read after some text formats the text after it, even where nothing
+// else about the text changes, in the body and in a table cell alike.
+TEST(RtfReader, TablesReadAfterSomeTextFormatTheTextAfterThem) {
+    struct Row {
+        const char* rtf;
+        std::function<bool(const QTextCharFormat&)> after;
+    } rows[] = {
+        {"{\\rtf1 abc{\\fonttbl{\\f0 Courier;}}\\deff0 def}",
+         [](const QTextCharFormat& f) {
+             return f.fontFamilies().toStringList().contains(u"Courier");
+         }},
+        {"{\\rtf1\\cf1 abc{\\colortbl;\\red255\\green0\\blue0;}def}",
+         [](const QTextCharFormat& f) { return f.foreground().color() == QColor(255, 0, 0); }},
+        {"{\\rtf1\\cf1\\intbl abc{\\colortbl;\\red255\\green0\\blue0;}def\\cell\\row}",
+         [](const QTextCharFormat& f) { return f.foreground().color() == QColor(255, 0, 0); }},
+    };
+    for (const Row& r : rows) {
+        QTextDocument doc;
+        ASSERT_TRUE(kt::rtf::read(r.rtf, doc));
+        const QString text = doc.toRawText();
+        const qsizetype abc = text.indexOf(QLatin1String("abc"));
+        const qsizetype def = text.indexOf(QLatin1String("def"));
+        ASSERT_GE(abc, 0) << r.rtf;
+        ASSERT_GE(def, 0) << r.rtf;
+        QTextCursor before(&doc);
+        before.setPosition(static_cast<int>(abc) + 1);
+        QTextCursor after(&doc);
+        after.setPosition(static_cast<int>(def) + 1);
+        EXPECT_FALSE(r.after(before.charFormat())) << r.rtf;
+        EXPECT_TRUE(r.after(after.charFormat())) << r.rtf;
+    }
 }
 
 TEST(RtfReader, TrailingParagraphMarkAddsNoBlock) {

@@ -19,18 +19,20 @@ namespace {
 
 void appendBlock(const QTextBlock& block, QString& out) {
     const QString text = block.text();
-    out.reserve(out.size() + text.size() + 1);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case QChar::LineSeparator:
-            out += u'\n';
-            break;
-        case QChar::ObjectReplacementCharacter:
-            break;
-        default:
-            out += c;
-        }
+    const qsizetype start = out.size();
+    out += text;
+    // Rare characters are mended in place afterwards; copying char by char cost more than
+    // reading the document.
+    if (!text.contains(QChar::LineSeparator) && !text.contains(QChar::ObjectReplacementCharacter))
+        return;
+    qsizetype to = start;
+    for (qsizetype from = start; from < out.size(); ++from) {
+        const QChar c = out.at(from);
+        if (c == QChar::ObjectReplacementCharacter)
+            continue;
+        out[to++] = c == QChar::LineSeparator ? QChar(u'\n') : c;
     }
+    out.truncate(to);
 }
 
 void appendFrame(QTextFrame* frame, QString& out);

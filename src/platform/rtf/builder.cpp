@@ -52,7 +52,7 @@ void DocumentBuilder::flushRun() {
         cursor_.insertText(run_, runFormat_);
         blockTouched_ = true;
     }
-    run_.clear();
+    run_.resize(0); // keeps the buffer for the next run
 }
 
 void DocumentBuilder::open(bool inTable) {

@@ -183,16 +183,25 @@ void TextDecoder::decode(int codePage, QByteArrayView bytes, QString& out) {
         }
         return;
     }
-    if (QStringDecoder* decoder = multiByte(codePage)) {
+    // The page rarely changes between runs; its table is looked up once per change.
+    if (codePage != tablePage_) {
+        tablePage_ = codePage;
+        table_ = nullptr;
+        // Single-byte pages; an unknown page reads as Windows-1252 so text still survives.
+        if (!multiByte(codePage)) {
+            table_ = singleByteTable(codePage);
+            if (!table_)
+                table_ = singleByteTable(1252);
+        }
+    }
+    if (!table_) {
+        QStringDecoder* decoder = multiByte(codePage);
         out += decoder->decode(bytes);
         // A run is always whole: a lead byte left waiting at its end has lost its trail byte.
         decoder->resetState();
         return;
     }
-    // Single-byte pages; an unknown page reads as Windows-1252 so text still survives.
-    const SingleByteTable* table = singleByteTable(codePage);
-    if (!table)
-        table = singleByteTable(1252);
+    const SingleByteTable* table = table_;
     const qsizetype start = out.size();
     out.resize(start + bytes.size());
     char16_t* p = reinterpret_cast<char16_t*>(out.data()) + start;

@@ -10,6 +10,8 @@ class QStringDecoder;
 
 namespace kt::rtf::detail {
 
+struct SingleByteTable;
+
 // Code pages with a meaning of their own beyond the numbered ones.
 inline constexpr int kCodePageUtf8 = 65001;
 inline constexpr int kCodePageSymbol = 42; // the Symbol font's own encoding
@@ -32,6 +34,8 @@ public:
 private:
     QStringDecoder* multiByte(int codePage);
     std::map<int, std::unique_ptr<QStringDecoder>> decoders_;
+    int tablePage_ = -1;
+    const SingleByteTable* table_ = nullptr; // tablePage_'s table; null for a multi-byte page
 };
 
 // Windows-1252 encoding of one character, or -1 when it has none (the writer then uses \uN).

@@ -644,6 +644,9 @@ private:
     void textBytes(QByteArrayView bytes);
     void hexByte(unsigned char b);
 
+    bool hasPending() const { return !pendingView_.isEmpty() || !pending_.isEmpty(); }
+    void appendPending(QByteArrayView bytes);
+    void appendPendingByte(char b);
     void flushPending();
     void emitText(QStringView text);
     void emitChar(char16_t c);
@@ -651,14 +654,16 @@ private:
     void paragraphEnd(bool soft);
 
     int fontCodePage(int font) const;
-    int currentCodePage() const { return fontCodePage(st_.chr.font); }
+    int currentCodePage();
     int formatId();
     const QTextCharFormat& charFormat() { return formats_[static_cast<size_t>(formatId())]; }
     QTextCharFormat makeFormat(const CharState& c) const;
     void forgetFormats() {
+        // The builder tells runs apart by id: ids of forgotten formats are never given again.
+        idBase_ += static_cast<int>(formats_.size());
         formatIds_.clear();
         formats_.clear();
-        currentFormatId_ = -1;
+        currentFormatId_ = previousFormatId_ = -1;
     }
     ParagraphProps paragraphProps() const;
     void commitFont();
@@ -676,12 +681,20 @@ private:
     size_t overflow_ = 0;
     bool started_ = false;
 
-    QByteArray pending_; // raw text bytes awaiting decoding
-    int skip_ = 0;       // \uc fallback still to skip
+    // Raw text bytes awaiting decoding. A lone text token stays a view into the data; only text
+    // joined with escaped bytes is copied.
+    QByteArrayView pendingView_;
+    QByteArray pending_;
+    bool pendingNul_ = false; // a \'00 is among them
+    QString decoded_;         // the pending bytes decoded
+    int skip_ = 0;            // \uc fallback still to skip
     char16_t highSurrogate_ = 0;
 
     int docCodePage_ = 1252;
     int defaultFont_ = -1;
+    // currentCodePage() for these font, document page and default font.
+    bool codePageValid_ = false;
+    int codePageFont_ = 0, codePageDoc_ = 0, codePageDefault_ = 0, codePage_ = 0;
     std::unordered_map<int, Font> fonts_;
     std::vector<QColor> colors_;
     std::vector<QString> links_;
@@ -717,14 +730,19 @@ private:
     // the document's format collection finds each format at once.
     std::unordered_map<CharState, int, CharStateHash> formatIds_;
     std::vector<QTextCharFormat> formats_;
+    int idBase_ = 0; // added to an index into formats_ to make the id the builder sees
+    // The last two states asked for: text mostly alternates between a group's format and the
+    // one around it.
     CharState currentState_;
     int currentFormatId_ = -1;
+    CharState previousState_;
+    int previousFormatId_ = -1;
 };
 
 void Reader::run() {
     for (;;) {
         const Token t = tokens_.next();
-        if (t.kind != Token::Text && t.kind != Token::HexByte && !pending_.isEmpty())
+        if (t.kind != Token::Text && t.kind != Token::HexByte && hasPending())
             flushPending();
         switch (t.kind) {
         case Token::End:
@@ -819,14 +837,43 @@ int Reader::fontCodePage(int font) const {
     return docCodePage_;
 }
 
+int Reader::currentCodePage() {
+    // Asked for every text run; the answer changes only with the font or the tables.
+    if (!codePageValid_ || codePageFont_ != st_.chr.font || codePageDoc_ != docCodePage_ ||
+        codePageDefault_ != defaultFont_) {
+        codePageFont_ = st_.chr.font;
+        codePageDoc_ = docCodePage_;
+        codePageDefault_ = defaultFont_;
+        codePage_ = fontCodePage(st_.chr.font);
+        codePageValid_ = true;
+    }
+    return codePage_;
+}
+
 int Reader::formatId() {
     if (currentFormatId_ >= 0 && currentState_ == st_.chr)
         return currentFormatId_;
+    if (previousFormatId_ >= 0 && previousState_ == st_.chr) {
+        std::swap(currentState_, previousState_);
+        std::swap(currentFormatId_, previousFormatId_);
+        return currentFormatId_;
+    }
     auto it = formatIds_.find(st_.chr);
     if (it == formatIds_.end()) {
         it = formatIds_.emplace(st_.chr, static_cast<int>(formats_.size())).first;
         formats_.push_back(makeFormat(st_.chr));
+        // A comparison computes the format's hash and keeps it with the format; the copy the
+        // cursor takes of it for every run inherits it, so the document's format collection
+        // does not hash the same format again for each run.
+        static const QTextCharFormat probe = [] {
+            QTextCharFormat f;
+            f.setProperty(QTextFormat::UserProperty, 1);
+            return f;
+        }();
+        [[maybe_unused]] const bool same = formats_.back() == probe;
     }
+    previousState_ = currentState_;
+    previousFormatId_ = currentFormatId_;
     currentState_ = st_.chr;
     currentFormatId_ = it->second;
     return currentFormatId_;
@@ -943,15 +990,43 @@ ParagraphProps Reader::paragraphProps() const {
     return props;
 }
 
-void Reader::flushPending() {
-    if (pending_.isEmpty())
+void Reader::appendPending(QByteArrayView bytes) {
+    if (!hasPending()) {
+        pendingView_ = bytes;
         return;
-    QString text;
-    decoder_.decode(currentCodePage(), pending_, text);
-    pending_.clear();
-    // NUL is never text, however it was written.
-    text.remove(QChar(0));
-    emitText(text);
+    }
+    if (!pendingView_.isEmpty()) {
+        pending_.append(pendingView_.data(), pendingView_.size());
+        pendingView_ = {};
+    }
+    pending_.append(bytes.data(), bytes.size());
+}
+
+void Reader::appendPendingByte(char b) {
+    if (!pendingView_.isEmpty()) {
+        pending_.append(pendingView_.data(), pendingView_.size());
+        pendingView_ = {};
+    }
+    pending_.append(b);
+}
+
+void Reader::flushPending() {
+    if (!hasPending())
+        return;
+    // The buffers keep their capacity: a document is thousands of short runs, and a fresh
+    // allocation per run cost more than decoding it.
+    decoded_.resize(0);
+    decoder_.decode(currentCodePage(),
+                    pendingView_.isEmpty() ? QByteArrayView(pending_) : pendingView_, decoded_);
+    pendingView_ = {};
+    pending_.resize(0);
+    // NUL is never text, however it was written. Raw NUL bytes never reach here (the tokenizer
+    // drops them) and no code page decodes another byte to U+0000.
+    if (pendingNul_) {
+        decoded_.remove(QChar(0));
+        pendingNul_ = false;
+    }
+    emitText(decoded_);
 }
 
 void Reader::emitText(QStringView text) {
@@ -964,7 +1039,7 @@ void Reader::emitText(QStringView text) {
     if (st_.chr.hidden)
         return;
     const int id = formatId();
-    builder_.text(text, formats_[static_cast<size_t>(id)], id, st_.para.inTable);
+    builder_.text(text, formats_[static_cast<size_t>(id)], idBase_ + id, st_.para.inTable);
 }
 
 void Reader::emitChar(char16_t c) {
@@ -1008,7 +1083,7 @@ void Reader::unicode(int value) {
         highSurrogate_ = 0;
         if (!st_.chr.hidden) {
             const int id = formatId();
-            builder_.text(QStringView(pair, 2), formats_[static_cast<size_t>(id)], id,
+            builder_.text(QStringView(pair, 2), formats_[static_cast<size_t>(id)], idBase_ + id,
                           st_.para.inTable);
         }
         return;
@@ -1046,6 +1121,7 @@ void Reader::commitFont() {
     }
     font.name = name.trimmed();
     fonts_[entryFont_] = font;
+    codePageValid_ = false;
     entryBytes_.clear();
     entryName_.clear();
     entryFont_ = -1;
@@ -1108,7 +1184,7 @@ void Reader::textBytes(QByteArrayView bytes) {
     }
     switch (st_.dest) {
     case Dest::Body:
-        pending_.append(bytes.data(), bytes.size());
+        appendPending(bytes);
         return;
     case Dest::FontTable:
         for (char c : bytes) {
@@ -1162,7 +1238,8 @@ void Reader::hexByte(unsigned char b) {
     }
     switch (st_.dest) {
     case Dest::Body:
-        pending_.append(static_cast<char>(b));
+        appendPendingByte(static_cast<char>(b));
+        pendingNul_ = pendingNul_ || b == 0;
         return;
     case Dest::FontTable:
         if (entryOpen_)
@@ -1210,7 +1287,7 @@ void Reader::controlSymbol(char c) {
     case '\\':
     case '{':
     case '}':
-        pending_.append(c);
+        appendPendingByte(c);
         return;
     case '~':
         emitChar(0x00A0);

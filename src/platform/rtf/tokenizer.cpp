@@ -1,6 +1,7 @@
 #include "tokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace kt::rtf::detail {
@@ -13,6 +14,15 @@ bool isLetter(char c) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
+
+// Bytes that end a text run: syntax characters, raw line ends, tab and NUL. A table lookup
+// per byte, since text runs are most of a document's bytes.
+constexpr auto kEndsText = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'{', '}', '\\', '\r', '\n', '\t', '\0'})
+        t[c] = true;
+    return t;
+}();
 
 Token kind(Token::Kind k) {
     Token t;
@@ -125,13 +135,8 @@ Token Tokenizer::next() {
         default: {
             const qsizetype start = pos_;
             qsizetype p = pos_ + 1;
-            while (p < n) {
-                const char x = d[p];
-                if (x == '{' || x == '}' || x == '\\' || x == '\r' || x == '\n' || x == '\t' ||
-                    x == '\0')
-                    break;
+            while (p < n && !kEndsText[static_cast<unsigned char>(d[p])])
                 ++p;
-            }
             pos_ = p;
             Token t;
             t.kind = Token::Text;
