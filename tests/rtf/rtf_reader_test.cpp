@@ -243,6 +243,14 @@ TEST(RtfReader, TextInUtf16BehindItsByteOrderMarkIsText) {
     }
 }
 
+TEST(RtfReader, AHalfSurrogatePairInUtf16TextBecomesTheReplacementCharacter) {
+    QTextDocument doc;
+    // "A", a high surrogate followed by "B" instead of its partner, then a whole pair.
+    ASSERT_TRUE(
+        kt::rtf::read(QByteArray("\xFE\xFF\x00\x41\xD8\x3D\x00\x42\xD8\x3D\xDE\x00", 12), doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf16(u"A\uFFFDB\U0001F600"));
+}
+
 // A picture, a program or another program's file picked through "All Files" is not shown as
 // nonsense (which a Save would then write over the file it came from).
 TEST(RtfReader, DataThatIsNotTextAtAllIsRefusedAndTheDocumentKept) {

@@ -1924,6 +1924,13 @@ void readPlainText(QByteArrayView data, QTextDocument& document) {
         QStringDecoder decoder(data.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
                                                            : QStringConverter::Utf16BE);
         text = decoder(data.sliced(2));
+        // The decoder passes a surrogate without its partner through; it is no character.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
     } else if (isValidUtf8(data)) {
         text = QString::fromUtf8(data);
     } else {

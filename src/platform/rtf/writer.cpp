@@ -278,7 +278,6 @@ void Writer::text(QStringView s) {
         case 0x2011:
             out_.append("\\_");
             continue;
-        case 0xFFFC: // an object with no image format has nothing to write
         case 0x2029:
         case 0xFDD0:
         case 0xFDD1:
