@@ -256,6 +256,16 @@ void DocumentBuilder::closeTable() {
     rowEdges_.clear();
 }
 
+namespace {
+
+// Not the object a format belongs to, nor a frame's, table's or cell's own properties.
+bool isCharacterProperty(int id) {
+    return id != QTextFormat::ObjectIndex && id != QTextFormat::ObjectType &&
+           !(id >= QTextFormat::FrameBorder && id <= QTextFormat::TableCellRightBorderBrush);
+}
+
+} // namespace
+
 void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, int columns) {
     // Only cells that are empty and not merged already are merged: text in a covered cell is
     // never folded away, and overlapping merges are left as plain cells.
@@ -278,7 +288,16 @@ void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, in
             const QTextBlock previous = k.block().previous();
             if (previous.isValid()) {
                 k.setBlockFormat(previous.blockFormat());
-                k.setBlockCharFormat(previous.charFormat());
+                // A cell's first block carries the cell itself in its character format (its
+                // table, its spans): only the character properties are taken over, or the
+                // covered cell would take the spans of the cell before it and hide the text of
+                // its neighbours.
+                QTextCharFormat chars = k.blockCharFormat();
+                const auto properties = previous.charFormat().properties();
+                for (auto it = properties.cbegin(); it != properties.cend(); ++it)
+                    if (isCharacterProperty(it.key()))
+                        chars.setProperty(it.key(), it.value());
+                k.setBlockCharFormat(chars);
             }
         }
     table->mergeCells(row, column, rows, columns);
