@@ -185,15 +185,10 @@ void InfoWindow::fill(InfoLabel::Fill when) {
 void InfoWindow::applyGround() {
     // The system colour the design asks for, unless the desktop theme makes the program's dark
     // text unreadable on it.
-    const QColor preferred = systemColour(m_design.ground);
-    const QColor ground =
-        look::readableGround(preferred, {look::navy(), look::darkRed(),
-                                         QApplication::palette().color(QPalette::WindowText)});
     QPalette pal;
-    pal.setColor(QPalette::Window, ground);
-    if (ground != preferred)
-        pal.setColor(QPalette::WindowText, Qt::black);
+    pal.setColor(QPalette::Window, systemColour(m_design.ground));
     setPalette(pal);
+    look::keepTextReadable(*this);
     for (const InfoLabel& l : m_design.labels) {
         if (l.look != Look::Heading)
             continue;
