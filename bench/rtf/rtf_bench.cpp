@@ -51,9 +51,8 @@ void BM_Read(benchmark::State& state) {
 }
 BENCHMARK(BM_Read)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 
-void BM_Write(benchmark::State& state) {
-    QTextDocument doc;
-    kt::rtf::read(sampleRtf(state.range(0)), doc);
+// Writes the document once per iteration, reported in bytes of RTF written.
+void timeWrites(benchmark::State& state, const QTextDocument& doc) {
     qsizetype written = 0;
     for (auto _ : state) {
         const QByteArray out = kt::rtf::write(doc);
@@ -61,6 +60,12 @@ void BM_Write(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
     }
     state.SetBytesProcessed(state.iterations() * written);
+}
+
+void BM_Write(benchmark::State& state) {
+    QTextDocument doc;
+    kt::rtf::read(sampleRtf(state.range(0)), doc);
+    timeWrites(state, doc);
 }
 BENCHMARK(BM_Write)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 
@@ -76,13 +81,7 @@ void BM_WriteComposed(benchmark::State& state) {
         text +=
             QStringLiteral("Where did you grow up?\nOn a farm by the river, with my sisters.\n\n");
     c.insertText(text, f);
-    qsizetype written = 0;
-    for (auto _ : state) {
-        const QByteArray out = kt::rtf::write(doc);
-        written = out.size();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(state.iterations() * written);
+    timeWrites(state, doc);
 }
 BENCHMARK(BM_WriteComposed)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
