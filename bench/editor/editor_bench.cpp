@@ -34,7 +34,7 @@ public:
     std::optional<QString> saveFile(const platform::FileRequest&) override { return {}; }
     std::optional<platform::FontChoice> font(const platform::FontRequest&) override { return {}; }
     std::optional<QColor> color(const QColor&) override { return {}; }
-    bool printer(QPrinter&) override { return false; }
+    bool printer(QPrinter&, const platform::PrinterRequest&) override { return false; }
 };
 
 QuietDialogs g_dialogs;

@@ -2,6 +2,7 @@
 
 #include "document/answer_data_file.h"
 #include "document/document_composer.h"
+#include "document/story_print.h"
 #include "platform/dialogs.h"
 #include "platform/disk_sync.h"
 #include "platform/rich_text_edit.h"
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
-#include <QPrinter>
 #include <QTextCharFormat>
 #include <QTextDocument>
 #include <QTimer>
@@ -396,11 +396,7 @@ void TextEditorWindow::Open() {
 }
 
 void TextEditorWindow::Print() {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!Dialogs::current().printer(printer))
-        return;
-    // The whole document, laid out in pages with its formatting.
-    m_txtEdit->document()->print(&printer);
+    PrintStory(*m_txtEdit->document(), m_currentFile);
 }
 
 void TextEditorWindow::ReturnToMainMenu() {

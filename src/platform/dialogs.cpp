@@ -7,10 +7,15 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace kt::platform {
 namespace {
@@ -133,9 +138,25 @@ public:
         return c;
     }
 
-    bool printer(QPrinter& printer) override {
+    bool printer(QPrinter& printer, const PrinterRequest& r) override {
+        // Without a printer a PDF file is the one thing that can be printed, so it is chosen.
+        const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
+        if (noPrinter) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(r.pdfFileName);
+        }
         QPrintDialog dialog(&printer, dialogParent());
-        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        // The file box shows the whole name. With a printer chosen it still offers the story's
+        // own name; setting that through the printer would choose the file instead.
+        if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"))) {
+            if (!noPrinter)
+                file->setText(r.pdfFileName);
+            file->setMinimumWidth(std::min(
+                file->fontMetrics().horizontalAdvance(r.pdfFileName + QStringLiteral("MM")),
+                file->screen()->availableGeometry().width() / 2));
+        }
         return dialog.exec() == QDialog::Accepted;
     }
 

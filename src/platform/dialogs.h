@@ -56,6 +56,12 @@ struct FontRequest {
     friend bool operator==(const FontRequest&, const FontRequest&) = default;
 };
 
+struct PrinterRequest {
+    // The file that "Print to File (PDF)" starts with.
+    QString pdfFileName;
+    friend bool operator==(const PrinterRequest&, const PrinterRequest&) = default;
+};
+
 // The one seam for everything modal. The Qt implementation is installed by default; tests
 // install a scripted one that checks exactly what was asked. Nothing outside platform/ shows a
 // QMessageBox or a QFileDialog itself.
@@ -70,8 +76,9 @@ public:
     virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
     virtual std::optional<FontChoice> font(const FontRequest& request) = 0;
     virtual std::optional<QColor> color(const QColor& initial) = 0;
-    // Printer dialog with the print-to-file box hidden; false when cancelled.
-    virtual bool printer(QPrinter& printer) = 0;
+    // The printer dialog, which also offers "Print to File (PDF)": the choice already made when
+    // no printer is installed. On OK the printer is set up as chosen; false when cancelled.
+    virtual bool printer(QPrinter& printer, const PrinterRequest& request) = 0;
 
     static Dialogs& current();
     // nullptr restores the Qt implementation. The caller keeps ownership.

@@ -1,5 +1,5 @@
 // The text editor window: creation, activation, saving through the note, open, formatting,
-// the clipboard rules, printing and the closing question.
+// the clipboard rules and the closing question.
 #include "document/answer_data_file.h"
 #include "document/document_composer.h"
 #include "editor_fixture.h"
@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPrinter>
 #include <QScreen>
 #include <QTest>
 #include <QTextCursor>
@@ -684,53 +683,6 @@ TEST_F(TextEditor, ZoomChangesTheViewOnly) {
         QTest::keyClick(txt(), Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_LT(txt()->zoomFactor(), 1.0);
     EXPECT_LT(txt()->document()->size().height(), before.height());
-}
-
-// A printing dialog seam that prints into a PDF file.
-class PdfDialogs : public kt::test::ScriptedDialogs {
-public:
-    QString pdf;
-    bool printer(QPrinter& p) override {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pdf);
-        return ScriptedDialogs::printer(p);
-    }
-};
-
-class TextEditorPrint : public TextEditor {
-protected:
-    void SetUp() override {
-        TextEditor::SetUp();
-        program.reset();
-        dialogs.reset();
-        auto pdfDialogs = std::make_unique<PdfDialogs>();
-        pdfDialogs->pdf = path(QStringLiteral("story.pdf"));
-        pdf = pdfDialogs.get();
-        dialogs = std::move(pdfDialogs);
-        program = std::make_unique<app::Program>();
-    }
-    PdfDialogs* pdf = nullptr;
-};
-
-// Print gives the whole document in pages, not a picture of the visible part of the window.
-TEST_F(TextEditorPrint, PrintsTheWholeDocumentInPages) {
-    enterMainMenu();
-    for (const CatalogEntry& e : QuestionCatalog::instance().all())
-        state().answers.setTextOf(e, "An answer long enough to fill a line or two of the page.");
-    dialogs->answerMessage(MsgButton::Ok);
-    click(QStringLiteral("frmMain"), QStringLiteral("cmdSaveFile"));
-    dialogs->answerPrinter(false);
-    trigger("mnuFilePrint");
-    EXPECT_FALSE(QFileInfo::exists(pdf->pdf)) << "a cancel prints nothing";
-
-    dialogs->answerPrinter(true);
-    trigger("mnuFilePrint");
-    EXPECT_EQ(dialogs->printerRequests, 2);
-    const QByteArray out = contents(pdf->pdf);
-    ASSERT_FALSE(out.isEmpty());
-    const int pages = int(out.count("/Type /Page\n")) + int(out.count("/Type /Page\r")) +
-                      int(out.count("/Type /Page ")) + int(out.count("/Type /Page>"));
-    EXPECT_GE(pages, 5) << "every page of a long story";
 }
 
 TEST_F(TextEditor, ClosingAFreshEditorAsksAndNoEndsTheProgram) {

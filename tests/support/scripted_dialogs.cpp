@@ -1,5 +1,7 @@
 #include "support/scripted_dialogs.h"
 
+#include <QPrinter>
+
 #include <gtest/gtest.h>
 
 namespace kt::test {
@@ -46,8 +48,8 @@ void ScriptedDialogs::answerFont(std::optional<FontChoice> a, During d) {
 void ScriptedDialogs::answerColor(std::optional<QColor> a, During d) {
     m_colors.push_back({a, std::move(d)});
 }
-void ScriptedDialogs::answerPrinter(bool a, During d) {
-    m_printers.push_back({a, std::move(d)});
+void ScriptedDialogs::answerPrinter(std::optional<QString> a, During d) {
+    m_printers.push_back({std::move(a), std::move(d)});
 }
 
 bool ScriptedDialogs::allAnswersUsed() const {
@@ -94,10 +96,18 @@ std::optional<QColor> ScriptedDialogs::color(const QColor& initial) {
     return take(m_colors, QStringLiteral("colour dialog"), std::optional<QColor>());
 }
 
-bool ScriptedDialogs::printer(QPrinter&) {
-    ++printerRequests;
+bool ScriptedDialogs::printer(QPrinter& printer, const PrinterRequest& r) {
+    printers.push_back(r);
     log << QStringLiteral("printer");
-    return take(m_printers, QStringLiteral("printer dialog"), false);
+    const std::optional<QString> pdf =
+        take(m_printers, QStringLiteral("printer dialog"), std::optional<QString>());
+    if (!pdf)
+        return false;
+    // As the real dialog leaves the printer on OK with "Print to File (PDF)" chosen.
+    printer.setPrinterName(QString());
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*pdf);
+    return true;
 }
 
 MessageRequest confirmExitRequest() {

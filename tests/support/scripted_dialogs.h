@@ -29,7 +29,8 @@ public:
     void answerSave(std::optional<QString> answer, During during = {});
     void answerFont(std::optional<platform::FontChoice> answer, During during = {});
     void answerColor(std::optional<QColor> answer, During during = {});
-    void answerPrinter(bool accept, During during = {});
+    // A file name chooses "Print to File (PDF)" with that file; nullopt cancels.
+    void answerPrinter(std::optional<QString> pdfFile, During during = {});
 
     std::vector<platform::MessageRequest> messages;
     std::vector<platform::InputRequest> inputs;
@@ -37,7 +38,7 @@ public:
     std::vector<platform::FileRequest> saves;
     std::vector<platform::FontRequest> fonts;
     std::vector<QColor> colors;
-    int printerRequests = 0;
+    std::vector<platform::PrinterRequest> printers;
     // Every request in the order asked, e.g. "message:Kithtale", "save", "input:Find".
     QStringList log;
 
@@ -49,7 +50,7 @@ public:
     std::optional<QString> saveFile(const platform::FileRequest& request) override;
     std::optional<platform::FontChoice> font(const platform::FontRequest& request) override;
     std::optional<QColor> color(const QColor& initial) override;
-    bool printer(QPrinter& printer) override;
+    bool printer(QPrinter& printer, const platform::PrinterRequest& request) override;
 
 private:
     template <class T> struct Step {
@@ -57,10 +58,9 @@ private:
         During during;
     };
     std::deque<Step<platform::MsgButton>> m_messages;
-    std::deque<Step<std::optional<QString>>> m_inputs, m_opens, m_saves;
+    std::deque<Step<std::optional<QString>>> m_inputs, m_opens, m_saves, m_printers;
     std::deque<Step<std::optional<platform::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
-    std::deque<Step<bool>> m_printers;
 };
 
 // The exit confirmation exactly as it must be asked.

@@ -52,7 +52,10 @@ bool loadFile(const QString& path, QTextDocument& document, QString* error) {
 }
 
 bool saveFile(const QString& path, const QTextDocument& document, QString* error) {
-    const QByteArray data = write(document);
+    return saveBytes(path, write(document), error);
+}
+
+bool saveBytes(const QString& path, const QByteArray& data, QString* error) {
     QSaveFile file(path);
     // Unbuffered, so that every write reaches the file here, where its failure is seen. A
     // buffered tail is written by commit(), which does not notice that write failing: on a full

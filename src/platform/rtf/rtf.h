@@ -21,4 +21,7 @@ QByteArray write(const QTextDocument& document);
 bool loadFile(const QString& path, QTextDocument& document, QString* error = nullptr);
 bool saveFile(const QString& path, const QTextDocument& document, QString* error = nullptr);
 
+// Writes the bytes to path the way saveFile does: atomically, every write checked.
+bool saveBytes(const QString& path, const QByteArray& data, QString* error = nullptr);
+
 } // namespace kt::rtf

@@ -1,0 +1,231 @@
+// File > Print: the printer dialog offers a PDF file, and what is printed is the whole story in
+// pages, each with its footer, read back out of the PDF with poppler-utils (scripts/setup).
+#include "document/story_print.h"
+#include "editor_fixture.h"
+#include "questionnaire/question_catalog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+
+using namespace kt;
+using namespace kt::platform;
+
+namespace {
+
+QString tool(const QString& name, const QStringList& args) {
+    QProcess p;
+    p.start(name, args);
+    if (!p.waitForFinished(60'000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << name.toStdString() << " " << args.join(u' ').toStdString()
+                      << " failed (poppler-utils missing? scripts/setup installs it): "
+                      << p.errorString().toStdString() << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pageCount(const QString& pdf) {
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                       .match(tool(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+QString pageText(const QString& pdf, int page) {
+    const QString n = QString::number(page);
+    return tool(QStringLiteral("pdftotext"),
+                {QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, QStringLiteral("-")});
+}
+
+// The story's words in order, as printed: the footers left out, all spacing made one space.
+std::string printedText(const QString& pdf) {
+    return tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")})
+        .remove(QRegularExpression(QStringLiteral("Page \\d+ of \\d+")))
+        .simplified()
+        .toStdString();
+}
+// The same of the document's text; a picture is no word.
+std::string words(QString text) {
+    return text.remove(QChar::ObjectReplacementCharacter).simplified().toStdString();
+}
+
+class Print : public test::EditorFixture {
+protected:
+    // Prints through File > Print, choosing the PDF file in the printer dialog.
+    void printTo(const QString& pdf) {
+        dialogs->answerPrinter(pdf);
+        trigger("mnuFilePrint");
+    }
+};
+
+TEST_F(Print, TheWholeStoryInPagesWithItsFooterAndTheDocumentUntouched) {
+    for (const CatalogEntry& e : QuestionCatalog::instance().all())
+        state().answers.setTextOf(e, "My answer to question " + std::to_string(e.sequence) +
+                                         ", long enough to fill a line or two of the page.");
+    openEditor();
+    QTextDocument* doc = txt()->document();
+    const QString text = txt()->Text();
+    const int undoSteps = doc->availableUndoSteps();
+    const QSizeF pageSize = doc->pageSize();
+    ASSERT_TRUE(editor()->documentModified());
+    const std::size_t messages = dialogs->messages.size();
+
+    const QString pdf = path(QStringLiteral("story.pdf"));
+    dialogs->answerPrinter(std::nullopt);
+    trigger("mnuFilePrint");
+    EXPECT_FALSE(QFileInfo::exists(pdf)) << "a cancel prints nothing";
+    ASSERT_EQ(dialogs->printers.size(), 1u);
+    EXPECT_TRUE(dialogs->printers[0].pdfFileName.endsWith(QStringLiteral("/Life Story.pdf")))
+        << "a story never saved is offered under a name of its own";
+
+    printTo(pdf);
+    EXPECT_EQ(dialogs->messages.size(), messages) << "a print that works says nothing";
+    const int pages = pageCount(pdf);
+    EXPECT_GE(pages, 5);
+    EXPECT_EQ(printedText(pdf), words(text)) << "every heading, question and answer";
+    for (int page = 1; page <= pages; ++page)
+        EXPECT_TRUE(
+            pageText(pdf, page).contains(QStringLiteral("Page %1 of %2").arg(page).arg(pages)))
+            << "footer of page " << page;
+
+    // Margins of 2 cm (56.7 points) around the text; the footer stands in the bottom one.
+    const QString boxes =
+        tool(QStringLiteral("pdftotext"),
+             {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+              QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    const auto height =
+        QRegularExpression(QStringLiteral("<page width=\"[\\d.]+\" height=\"([\\d.]+)\""))
+            .match(boxes)
+            .captured(1)
+            .toDouble();
+    double left = 1e9, top = 1e9, bottom = 0, footerTop = 1e9;
+    auto words = QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                                                   "xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">([^<]*)<"))
+                     .globalMatch(boxes);
+    while (words.hasNext()) {
+        const auto w = words.next();
+        if (w.captured(4) == QLatin1String("Page") || w.captured(3).toDouble() > height - 50) {
+            footerTop = std::min(footerTop, w.captured(2).toDouble());
+            continue;
+        }
+        left = std::min(left, w.captured(1).toDouble());
+        top = std::min(top, w.captured(2).toDouble());
+        bottom = std::max(bottom, w.captured(3).toDouble());
+    }
+    ASSERT_GT(height, 700);
+    EXPECT_NEAR(left, 56.7, 2);
+    EXPECT_NEAR(top, 56.7, 4);
+    EXPECT_LE(bottom, height - 56.7);
+    EXPECT_GT(footerTop, height - 56.7);
+
+    // Printing laid out a copy: the document, its undo history and the modified flag stay.
+    EXPECT_EQ(txt()->Text(), text);
+    EXPECT_EQ(doc->availableUndoSteps(), undoSteps);
+    EXPECT_EQ(doc->pageSize(), pageSize);
+    EXPECT_TRUE(editor()->documentModified());
+    trigger("mnuFileSave");
+    dialogs->answerSave(path(QStringLiteral("Story.rtf")));
+    pressNoteOk();
+    ASSERT_FALSE(editor()->documentModified());
+    printTo(pdf);
+    EXPECT_FALSE(editor()->documentModified());
+    EXPECT_EQ(dialogs->printers.back().pdfFileName, path(QStringLiteral("Story.pdf")))
+        << "offered beside the story file";
+
+    // A longer story takes more pages.
+    txt()->setText(text + text);
+    printTo(pdf);
+    EXPECT_GE(pageCount(pdf), 2 * pages - 1);
+}
+
+TEST_F(Print, APictureFromAnOpenedStoryIsPrinted) {
+    const QString story = path(QStringLiteral("Holiday.rtf"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(KITHTALE_TEST_DATA_DIR "/rtf-corpus/lo-image-png.rtf"), story));
+    openEditor();
+    dialogs->answerMessage(MsgButton::No);
+    dialogs->answerOpen(story);
+    trigger("mnuFileOpen");
+    ASSERT_EQ(editor()->currentFile(), story);
+    QSize picture;
+    for (QTextBlock b = txt()->document()->begin(); b.isValid(); b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f)
+            if (f.fragment().charFormat().isImageFormat())
+                picture = QImage::fromData(
+                              txt()
+                                  ->document()
+                                  ->resource(QTextDocument::ImageResource,
+                                             QUrl(f.fragment().charFormat().toImageFormat().name()))
+                                  .toByteArray())
+                              .size();
+    ASSERT_FALSE(picture.isEmpty());
+
+    // The name offered, beside the story, taken as it is.
+    const QString pdf = path(QStringLiteral("Holiday.pdf"));
+    dialogs->answerPrinter(pdf);
+    trigger("mnuFilePrint");
+    ASSERT_EQ(dialogs->printers.back().pdfFileName, pdf);
+    EXPECT_EQ(printedText(pdf), words(txt()->Text()));
+    const QString images = tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    EXPECT_TRUE(images.contains(QRegularExpression(
+        QStringLiteral("\\s%1\\s+%2\\s").arg(picture.width()).arg(picture.height()))))
+        << images.toStdString();
+}
+
+TEST_F(Print, AFailedPrintIsToldInOneMessage) {
+    openEditor();
+    const QString pdf = path(QStringLiteral("gone/story.pdf"));
+    dialogs->answerMessage(MsgButton::Ok);
+    const std::size_t messages = dialogs->messages.size();
+    printTo(pdf);
+    ASSERT_EQ(dialogs->messages.size(), messages + 1);
+    EXPECT_EQ(dialogs->messages.back(),
+              (MessageRequest{
+                  QStringLiteral("Your story could not be printed to this PDF file:\n") + pdf +
+                      QStringLiteral("\n\nReason: No such file or directory\n\nYour "
+                                     "document is still here.  Please print it "
+                                     "again, for example to another folder."),
+                  QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok, MsgButton::Ok}));
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
+// The real dialog: with no printer installed, "Print to File (PDF)" is chosen already, with the
+// story's name; OK sets the printer up to write it.
+TEST_F(Print, TheDialogOffersThePdfFile) {
+    const QString pdf = path(QStringLiteral("Story.pdf"));
+    const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
+    QString chosen, file;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        if (auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers")))
+            chosen = printers->currentText();
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+            file = name->text();
+        dialog->accept();
+    });
+    Dialogs::install(nullptr);
+    QPrinter printer;
+    const bool accepted = Dialogs::current().printer(printer, {pdf});
+    Dialogs::install(dialogs.get());
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(file, pdf);
+    if (noPrinter) {
+        EXPECT_EQ(chosen, QStringLiteral("Print to File (PDF)"));
+        EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+        EXPECT_EQ(printer.outputFileName(), pdf);
+    }
+}
+
+} // namespace
