@@ -220,11 +220,11 @@ TEST_F(Print, TheDialogOffersThePdfFile) {
     const bool accepted = Dialogs::current().printer(printer, {pdf});
     Dialogs::install(dialogs.get());
     ASSERT_TRUE(accepted);
-    EXPECT_EQ(file, pdf);
+    EXPECT_EQ(file.toStdString(), pdf.toStdString());
     if (noPrinter) {
-        EXPECT_EQ(chosen, QStringLiteral("Print to File (PDF)"));
+        EXPECT_EQ(chosen.toStdString(), "Print to File (PDF)");
         EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
-        EXPECT_EQ(printer.outputFileName(), pdf);
+        EXPECT_EQ(printer.outputFileName().toStdString(), pdf.toStdString());
     }
 }
 
