@@ -58,8 +58,9 @@ bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int fr
     from = from > 0 ? from : 1;
     to = to > 0 ? std::min(to, count) : count;
     if (from > to) {
-        *error =
-            QStringLiteral("the pages chosen are not in the story, which has %1 pages").arg(count);
+        *error = QStringLiteral("the pages chosen are not in the story, which has %1 %2")
+                     .arg(count)
+                     .arg(count == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
         return false;
     }
 

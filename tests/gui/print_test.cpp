@@ -8,14 +8,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -158,18 +156,8 @@ TEST_F(Print, APictureFromAnOpenedStoryIsPrinted) {
     dialogs->answerOpen(story);
     trigger("mnuFileOpen");
     ASSERT_EQ(editor()->currentFile(), story);
-    QSize picture;
-    for (QTextBlock b = txt()->document()->begin(); b.isValid(); b = b.next())
-        for (auto f = b.begin(); !f.atEnd(); ++f)
-            if (f.fragment().charFormat().isImageFormat())
-                picture = QImage::fromData(
-                              txt()
-                                  ->document()
-                                  ->resource(QTextDocument::ImageResource,
-                                             QUrl(f.fragment().charFormat().toImageFormat().name()))
-                                  .toByteArray())
-                              .size();
-    ASSERT_FALSE(picture.isEmpty());
+    const qsizetype pictures = txt()->Text().count(QChar::ObjectReplacementCharacter);
+    ASSERT_GT(pictures, 0);
 
     // The name offered, beside the story, taken as it is.
     const QString pdf = path(QStringLiteral("Holiday.pdf"));
@@ -178,8 +166,8 @@ TEST_F(Print, APictureFromAnOpenedStoryIsPrinted) {
     ASSERT_EQ(dialogs->printers.back().pdfFileName, pdf);
     EXPECT_EQ(printedText(pdf), words(txt()->Text()));
     const QString images = tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
-    EXPECT_TRUE(images.contains(QRegularExpression(
-        QStringLiteral("\\s%1\\s+%2\\s").arg(picture.width()).arg(picture.height()))))
+    EXPECT_EQ(images.count(QRegularExpression(QStringLiteral("\\n\\s+\\d+\\s+\\d+\\s+image\\s"))),
+              pictures)
         << images.toStdString();
 }
 
