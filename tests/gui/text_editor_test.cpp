@@ -98,8 +98,9 @@ TEST_F(TextEditor, CreationCentresASizableWindowWhoseControlFillsTheClientArea) 
     EXPECT_EQ(txt()->size(), QSize(px(6810), px(4995)));
     EXPECT_EQ(w->height(), px(4995) + menuHeight);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_NEAR(w->x(), (screen.width() - w->width()) / 2, 1);
-    EXPECT_NEAR(w->y(), (screen.height() - w->height()) / 2, 1);
+    const QRect outer = w->frameGeometry();
+    EXPECT_NEAR(outer.x(), (screen.width() - outer.width()) / 2, 1);
+    EXPECT_NEAR(outer.y(), (screen.height() - outer.height()) / 2, 1);
 
     w->resize(900, 700);
     settle();
