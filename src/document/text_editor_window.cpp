@@ -217,7 +217,11 @@ void TextEditorWindow::activated() {
     // Only whether the count is zero matters; it stops at the top of its range.
     if (m_state.editorActivationCount < std::numeric_limits<std::int16_t>::max())
         ++m_state.editorActivationCount;
-    m_reminderFlag = QStringLiteral("O");
+    // While Open or the closing waits for the note, the editor is activated again when the
+    // save question closes (the window system hands the focus back after the note came up).
+    // That activation must not re-arm the reminder that the Save put off for the note's OK.
+    if (saved || !m_waitLoop)
+        m_reminderFlag = QStringLiteral("O");
 
     if (saved) {
         m_pendingSaveRan = true;

@@ -437,6 +437,47 @@ TEST_F(TextEditor, OpenStopsWhenTheNoteIsClosedWhileItWaits) {
     EXPECT_TRUE(editor()->saveCancelled());
 }
 
+// When the save question closes, the window system gives the focus back to the editor after
+// the note has come up. That activation, while Open or the closing waits for the note, must not
+// bring the reminder back before the save dialog.
+class LateActivation : public TextEditor {
+protected:
+    void answerYesThenActivateLateAndPressOk() {
+        dialogs->answerMessage(MsgButton::Yes, [this] {
+            later([this] {
+                editor()->activateWindow();
+                later([this] {
+                    EXPECT_EQ(active(), editor()) << "the late activation ran";
+                    window(QStringLiteral("frmNote"))->activateWindow();
+                    later([this] { pressNoteOk(); });
+                });
+            });
+        });
+        dialogs->answerSave(path(QStringLiteral("Story.rtf")));
+    }
+    QStringList lastRequests(qsizetype n) const {
+        return dialogs->log.mid(dialogs->log.size() - n);
+    }
+};
+
+TEST_F(LateActivation, WhileOpenWaitsDoesNotRepeatTheReminder) {
+    openEditor();
+    answerYesThenActivateLateAndPressOk();
+    dialogs->answerOpen(std::nullopt);
+    trigger("mnuFileOpen");
+    EXPECT_EQ(lastRequests(3), (QStringList{QStringLiteral("message:Kithtale"),
+                                            QStringLiteral("save"), QStringLiteral("open")}));
+}
+
+TEST_F(LateActivation, WhileTheClosingWaitsDoesNotRepeatTheReminder) {
+    openEditor();
+    answerYesThenActivateLateAndPressOk();
+    trigger("mnuFileReturn");
+    EXPECT_EQ(lastRequests(2),
+              (QStringList{QStringLiteral("message:Kithtale"), QStringLiteral("save")}));
+    EXPECT_TRUE(isShown(QStringLiteral("frmMain")));
+}
+
 TEST_F(TextEditor, OpenGoesOnAfterTheSaveThatTheNoteLedTo) {
     openEditor();
     const QString file = path(QStringLiteral("Story.rtf"));
