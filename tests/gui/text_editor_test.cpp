@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QTimer>
 
 using namespace kt;
@@ -104,12 +105,22 @@ TEST_F(TextEditor, CreationCentresASizableWindowWhoseControlFillsTheClientArea) 
     EXPECT_NEAR(outer.x(), (screen.width() - outer.width()) / 2, 1);
     EXPECT_NEAR(outer.y(), (screen.height() - outer.height()) / 2, 1);
 
-    w->resize(900, 700);
-    settle();
-    EXPECT_EQ(txt()->geometry(), QRect(0, menuHeight, 900, 700 - menuHeight));
-    w->resize(200, 120);
-    settle();
-    EXPECT_EQ(txt()->geometry(), QRect(0, menuHeight, 200, 120 - menuHeight));
+    // The control fills the client area below the menu bar exactly at every size, so the
+    // horizontal scroll bar of a wide table is wholly in view.
+    QTextCursor end(txt()->document());
+    end.movePosition(QTextCursor::End);
+    QTextTableFormat wide;
+    wide.setWidth(QTextLength(QTextLength::FixedLength, 3000));
+    end.insertTable(1, 3, wide);
+    for (const QSize size : {w->size(), QSize(900, 700), QSize(200, 120)}) {
+        w->resize(size);
+        settle();
+        EXPECT_EQ(txt()->geometry(),
+                  QRect(0, menuHeight, size.width(), size.height() - menuHeight));
+        const QScrollBar* bar = txt()->horizontalScrollBar();
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_TRUE(w->rect().contains(QRect(bar->mapTo(w, QPoint()), bar->size())));
+    }
 
     EXPECT_TRUE(w->documentModified());
     EXPECT_FALSE(w->saveCancelled());
