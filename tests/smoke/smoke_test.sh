@@ -96,10 +96,12 @@ key() {
 }
 shot() { import -window root "$out/$1.png" || fail "screenshot $1"; }
 # The window's outer frame (the window manager's frame extents around it) is centred on the
-# screen within a pixel. Works in twice the offsets, so a half pixel stays whole.
+# screen within a pixel of the program's (a scaled program places windows on its own pixels).
+# Works in twice the offsets, so a half pixel stays whole.
 expect_centred() { # window id, what it is
     command -v xwininfo >/dev/null && command -v xprop >/dev/null || return 0
-    local X Y W H l=0 r=0 t=0 b=0 extents dx dy
+    local X Y W H l=0 r=0 t=0 b=0 extents dx dy limit
+    limit=$(awk -v s="$scale" 'BEGIN { printf "%d", 2 * s }')
     read -r X Y W H < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF }
         /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
         END { print x, y, w, h }')
@@ -107,7 +109,7 @@ expect_centred() { # window id, what it is
     [ -z "$extents" ] || read -r l r t b <<<"$extents"
     dx=$((2 * (X - l) - (${screen%x*} - W - l - r)))
     dy=$((2 * (Y - t) - (${screen#*x} - H - t - b)))
-    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
+    [ "${dx#-}" -le "$limit" ] && [ "${dy#-}" -le "$limit" ] ||
         fail "$2 is not centred: its frame is off by $dx/2, $dy/2 pixels"
     log "centred: $2 (frame $l $r $t $b, off by $dx/2, $dy/2 pixels)"
 }
