@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QEventLoop>
 #include <QFile>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -217,7 +218,11 @@ void TextEditorWindow::activated() {
     // Only whether the count is zero matters; it stops at the top of its range.
     if (m_state.editorActivationCount < std::numeric_limits<std::int16_t>::max())
         ++m_state.editorActivationCount;
-    m_reminderFlag = QStringLiteral("O");
+    // While Open or the closing waits for the note, the editor is activated again when the
+    // save question closes (the window system hands the focus back after the note came up).
+    // That activation must not re-arm the reminder that the Save put off for the note's OK.
+    if (saved || !m_waitLoop)
+        m_reminderFlag = QStringLiteral("O");
 
     if (saved) {
         m_pendingSaveRan = true;
@@ -466,13 +471,17 @@ void TextEditorWindow::Paste() {
 
 void TextEditorWindow::Font() {
     const SelectionFormat current = m_txtEdit->selectionFormat();
+    // The dialog opens on the face the text is really drawn in ("arial" is served by whatever
+    // the desktop has for it); that face chosen back keeps the name the document holds.
+    const QString shown = QFontInfo(QFont(current.family)).family();
     FontRequest request;
-    request.initial = {current.family, current.pointSize, current.bold, current.italic,
-                       current.underline};
+    request.initial = {shown, current.pointSize, current.bold, current.italic, current.underline};
     request.flags = kFontDialogFlags;
-    const std::optional<FontChoice> chosen = Dialogs::current().font(request);
+    std::optional<FontChoice> chosen = Dialogs::current().font(request);
     if (!chosen)
         return;
+    if (chosen->family == shown)
+        chosen->family = current.family;
     // A selection of several fonts takes the choice as a whole. Restyled text is a change the
     // closing must ask about, or the work would be lost; the same font again, or a font for the
     // insertion point alone (nothing is restyled until text is typed), changes nothing.

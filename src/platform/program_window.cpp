@@ -1,6 +1,7 @@
 #include "platform/program_window.h"
 
 #include "platform/artwork.h"
+#include "platform/frame_extents.h"
 #include "platform/look.h"
 #include "platform/twips.h"
 #include "platform/window_manager.h"
@@ -41,18 +42,21 @@ void ProgramWindow::setFixedClientSizeTwips(int width, int height) {
 }
 
 void ProgramWindow::centreOnScreen() {
+    // Until the first show the client size stands for the outer size.
+    placeCentred(QMargins());
+    m_centreAtFirstShow = true;
+}
+
+void ProgramWindow::placeCentred(const QMargins& frame) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The frame is known only once a window manager has framed a window; until then the
-    // client size stands for the outer size.
-    QMargins frame;
-    if (windowHandle())
-        frame = windowHandle()->frameMargins();
-    const QSize outer = size().grownBy(frame);
-    const QPointF pos = centredPosition(screen->geometry(), outer);
-    // Whole pixels: a half pixel from an odd difference goes towards the top left.
-    move(static_cast<int>(pos.x()), static_cast<int>(pos.y()));
+    const QPointF pos = centredPosition(screen->geometry(), size().grownBy(frame));
+    // Whole pixels: a half pixel from an odd difference goes towards the top left. The client
+    // area is placed, so the frame lands where the window manager draws it.
+    setGeometry(QRect(
+        QPoint(static_cast<int>(pos.x()) + frame.left(), static_cast<int>(pos.y()) + frame.top()),
+        size()));
 }
 
 void ProgramWindow::showWindow(const QString& name) {
@@ -64,6 +68,15 @@ WindowManager& ProgramWindow::windows() {
 }
 
 bool ProgramWindow::event(QEvent* event) {
+    // The show event comes before the window is mapped: the window manager can tell the frame
+    // it is going to draw, and no one has seen, let alone moved, the window yet.
+    if (event->type() == QEvent::Show && m_centreAtFirstShow && windowHandle()) {
+        m_centreAtFirstShow = false;
+        QMargins frame = windowHandle()->frameMargins();
+        if (frame.isNull())
+            frame = frameExtentsBeforeShow(*windowHandle());
+        placeCentred(frame);
+    }
     if (event->type() == QEvent::WindowActivate)
         WindowManager::instance().noteSystemActivation(this);
     const bool handled = QWidget::event(event);

@@ -19,7 +19,9 @@ public:
 
     // Fixed client area in twips, with a title bar, close and minimise boxes and no maximise box.
     void setFixedClientSizeTwips(int width, int height);
-    // Centre on the primary screen by the outer size; done once, at creation.
+    // Centre on the primary screen by the outer size, once per creation. The frame is known
+    // only once the window exists on the screen, so the position is settled at the first show,
+    // before the window appears; a window shown again keeps wherever it is.
     void centreOnScreen();
 
     // Runs each time this window becomes the program's active window.
@@ -49,7 +51,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void placeCentred(const QMargins& frame);
+
     QPushButton* m_defaultButton = nullptr;
+    bool m_centreAtFirstShow = false;
 };
 
 } // namespace kt::platform

@@ -1,6 +1,7 @@
 #include "platform/rich_text_edit.h"
 
 #include "platform/rtf/rtf.h"
+#include "platform/zoom.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -23,10 +25,6 @@ namespace {
 
 // Texts longer than this get the busy cursor while they are put in.
 constexpr qsizetype kBusyTextLength = 1 << 20;
-
-constexpr double kMinZoom = 0.5;
-constexpr double kMaxZoom = 4.0;
-constexpr double kZoomStep = 1.1;
 
 bool isBreak(char16_t c) {
     // Paragraph and line separators, and the frame marks that plain text shows as breaks too.
@@ -411,27 +409,26 @@ void RichTextEdit::keyPressEvent(QKeyEvent* event) {
     }
     if (event->matches(QKeySequence::SelectAll))
         return; // Ctrl+A is the window's Save As
+    if (const int steps = zoomSteps(*event)) {
+        setZoomFactor(zoomedBy(zoomFactor(), steps));
+        return;
+    }
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    if (mods & Qt::ControlModifier) {
-        switch (event->key()) {
-        case Qt::Key_Plus:
-        case Qt::Key_Equal:
-            setZoomFactor(zoomFactor() * kZoomStep);
-            return;
-        case Qt::Key_Minus:
-            setZoomFactor(zoomFactor() / kZoomStep);
-            return;
-        case Qt::Key_Y:
-            if (mods == Qt::ControlModifier) {
-                redo();
-                return;
-            }
-            break;
-        default:
-            break;
-        }
+    if (mods == Qt::ControlModifier && event->key() == Qt::Key_Y) {
+        redo();
+        return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+void RichTextEdit::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (const int steps = zoomSteps(*event, m_wheelPending))
+            setZoomFactor(zoomedBy(zoomFactor(), steps));
+        event->accept();
+        return;
+    }
+    QTextEdit::wheelEvent(event);
 }
 
 void RichTextEdit::contextMenuEvent(QContextMenuEvent* event) {

@@ -118,6 +118,8 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Ctrl + wheel zooms the view, as Ctrl++ and Ctrl+- do.
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -142,6 +144,7 @@ private:
     QPointer<QTextDocument> m_ownedDocument;
     QList<QPointer<QAction>> m_editActions;
     ZoomDevice m_zoom;
+    int m_wheelPending = 0;
 };
 
 } // namespace kt::platform

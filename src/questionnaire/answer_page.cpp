@@ -5,15 +5,18 @@
 #include "platform/dialogs.h"
 #include "platform/look.h"
 #include "platform/twips.h"
+#include "platform/zoom.h"
 #include "questionnaire/program_state.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <stdexcept>
@@ -25,6 +28,9 @@ using namespace kt::platform;
 namespace {
 
 using enum Place;
+
+// The answers' own size; zooming shows them larger or smaller than this.
+constexpr double kAnswerPointSize = 12;
 
 constexpr PageQuestion kChildhood1[] = {
     {"GrowUp", L1},
@@ -159,7 +165,7 @@ std::span<const AnswerPageDesign> answerPageDesigns() {
 
 AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : QPlainTextEdit(parent) {
     setObjectName(objectName);
-    setFont(look::arial(12, false));
+    setFont(look::arial(kAnswerPointSize, false));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -209,6 +215,32 @@ void AnswerBox::insertFromMimeData(const QMimeData* source) {
         QPlainTextEdit::insertFromMimeData(source);
     else if (source->hasHtml())
         insertPlainText(QTextDocumentFragment::fromHtml(source->html()).toPlainText());
+}
+
+void AnswerBox::keyPressEvent(QKeyEvent* event) {
+    if (const int steps = platform::zoomSteps(*event)) {
+        zoomBy(steps);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void AnswerBox::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        zoomBy(platform::zoomSteps(*event, m_wheelPending));
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::wheelEvent(event);
+}
+
+void AnswerBox::zoomBy(int steps) {
+    if (steps == 0)
+        return;
+    m_zoom = platform::zoomedBy(m_zoom, steps);
+    QFont f = font();
+    f.setPointSizeF(kAnswerPointSize * m_zoom);
+    setFont(f);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -54,10 +54,22 @@ public:
     void setAnswer(const std::string& stored);
     std::string answer() const;
 
+    // How much larger than its own size the box shows its text (Ctrl++, Ctrl+-, Ctrl + wheel).
+    double zoomFactor() const { return m_zoom; }
+
 protected:
     // Pasted or dropped rich text arrives as its plain text, also when it comes without one.
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // The view only: the box's font grows, the answer stays as typed and unmodified.
+    void zoomBy(int steps);
+
+    double m_zoom = 1.0;
+    int m_wheelPending = 0;
 };
 
 // One answer page: a label and a box per question, Save and Return.

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -236,6 +237,23 @@ TEST_F(WindowModel, ACancelledCloseKeepsTheWindow) {
     EXPECT_FALSE(a.close());
     EXPECT_TRUE(a.isVisible());
     EXPECT_EQ(wm.find(QStringLiteral("A")), &a);
+}
+
+TEST_F(WindowModel, CentringHappensOnceAndAWindowTheUserMovedStaysWhereItIs) {
+    auto& a = win("A");
+    a.centreOnScreen();
+    wm.showWindow(a);
+    pump();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect outer = a.frameGeometry();
+    EXPECT_EQ(outer.topLeft(),
+              QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2));
+    const QPoint moved = a.pos() + QPoint(37, 23);
+    a.move(moved);
+    a.hide();
+    wm.showWindow(a);
+    pump();
+    EXPECT_EQ(a.pos(), moved);
 }
 
 TEST(Twips, ConversionAndCentring) {

@@ -436,6 +436,26 @@ TEST_F(AnswerPageTest, ActivationPutsTheFocusInTheFirstBox) {
     EXPECT_EQ(window(p)->focusWidget(), box(p, "Where")) << "whichever row was clicked";
 }
 
+// Reading comfort: Ctrl++, Ctrl+- and Ctrl + wheel grow or shrink the box's view only; the
+// answer and the page's ModifiedFlag stay as they were.
+TEST_F(AnswerPageTest, ZoomingABoxChangesItsViewOnly) {
+    const QString p = QStringLiteral("frmFirstCar");
+    state().answers.setText({SectionId::FirstCar, "Car"}, "A blue one.");
+    openPage(p);
+    AnswerBox* b = box(p, "Car");
+    const qreal size = b->font().pointSizeF();
+    QTest::keyClick(b, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(b, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_NEAR(b->font().pointSizeF(), size * 1.1 * 1.1, 0.01);
+    kt::test::turnWheel(b->viewport(), 120, Qt::ControlModifier);
+    EXPECT_NEAR(b->font().pointSizeF(), size * 1.1 * 1.1 * 1.1, 0.01);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(b, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_LT(b->font().pointSizeF(), size);
+    EXPECT_EQ(b->answer(), "A blue one.");
+    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("N"));
+}
+
 TEST_F(AnswerPageTest, TitleBarCloseAsksAndNoKeepsThePageAsItWas) {
     const QString p = QStringLiteral("frmCollege3");
     openPage(p);

@@ -7,8 +7,12 @@
 #include "questionnaire/program_state.h"
 #include "questionnaire_fixture.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QStyle>
+
+#include <functional>
 
 using namespace kt;
 using namespace kt::platform;
@@ -38,7 +42,23 @@ bool containsExactly(const QImage& whole, const QImage& part) {
     return false;
 }
 
-class AtThisScale : public kt::test::QuestionnaireFixture {};
+class AtThisScale : public kt::test::QuestionnaireFixture {
+protected:
+    // Shows every window in turn, as the program does, and checks it.
+    void forEachWindow(const std::function<void(const QString&, ProgramWindow&)>& check) {
+        program->start();
+        settle();
+        for (const QString& name : kt::test::allWindowNames()) {
+            ProgramWindow* before = active();
+            program->windows().show(name); // activation fills the texts set then
+            if (before && before != window(name))
+                before->hide();
+            settle();
+            SCOPED_TRACE(name.toStdString());
+            check(name, *window(name));
+        }
+    }
+};
 
 TEST_F(AtThisScale, TheCheckMarkIsDrawnForTheScreenNotScaledUp) {
     enterMainMenu();
@@ -133,15 +153,8 @@ TEST(InformationSymbol, TheLetterIsWholeWhereItsSerifsMeetItsStem) {
 }
 
 TEST_F(AtThisScale, EveryTextFitsItsRoom) {
-    program->start();
-    settle();
-    for (const QString& name : kt::test::allWindowNames()) {
-        ProgramWindow* before = active();
-        program->windows().show(name); // activation fills the texts set then
-        if (before && before != window(name))
-            before->hide();
-        settle();
-        for (QWidget* c : window(name)->findChildren<QWidget*>()) {
+    forEachWindow([](const QString& name, ProgramWindow& w) {
+        for (QWidget* c : w.findChildren<QWidget*>()) {
             SCOPED_TRACE((name + QLatin1Char('.') + c->objectName()).toStdString());
             if (auto* l = qobject_cast<QLabel*>(c); l && l->pixmap().isNull()) {
                 if (l->wordWrap()) {
@@ -157,7 +170,26 @@ TEST_F(AtThisScale, EveryTextFitsItsRoom) {
                     << "caption cut off";
             }
         }
-    }
+    });
+}
+
+// Centred by the outer size, frame and title bar included; the star places itself.
+TEST_F(AtThisScale, EveryWindowIsCentredByItsOuterSize) {
+    const QRectF screen = QGuiApplication::primaryScreen()->geometry();
+    forEachWindow([&screen](const QString& name, ProgramWindow& w) {
+        if (name == S("frmCredits2"))
+            return;
+        const QRect outer = w.frameGeometry();
+        ASSERT_GT(outer.height(), w.height()) << "no frame to centre by";
+        // Whole pixels, and a rounding of the frame at fractional scales. The test screen is
+        // small: a window larger than it is kept on it by the platform, in that direction.
+        if (outer.width() <= screen.width()) {
+            EXPECT_NEAR(outer.x(), screen.x() + (screen.width() - outer.width()) / 2, 1);
+        }
+        if (outer.height() <= screen.height()) {
+            EXPECT_NEAR(outer.y(), screen.y() + (screen.height() - outer.height()) / 2, 1);
+        }
+    });
 }
 
 } // namespace

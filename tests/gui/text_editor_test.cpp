@@ -12,13 +12,16 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QTimer>
 
 using namespace kt;
@@ -97,15 +100,26 @@ TEST_F(TextEditor, CreationCentresASizableWindowWhoseControlFillsTheClientArea) 
     EXPECT_EQ(txt()->size(), QSize(px(6810), px(4995)));
     EXPECT_EQ(w->height(), px(4995) + menuHeight);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_NEAR(w->x(), (screen.width() - w->width()) / 2, 1);
-    EXPECT_NEAR(w->y(), (screen.height() - w->height()) / 2, 1);
+    const QRect outer = w->frameGeometry();
+    EXPECT_NEAR(outer.x(), (screen.width() - outer.width()) / 2, 1);
+    EXPECT_NEAR(outer.y(), (screen.height() - outer.height()) / 2, 1);
 
-    w->resize(900, 700);
-    settle();
-    EXPECT_EQ(txt()->geometry(), QRect(0, menuHeight, 900, 700 - menuHeight));
-    w->resize(200, 120);
-    settle();
-    EXPECT_EQ(txt()->geometry(), QRect(0, menuHeight, 200, 120 - menuHeight));
+    // The control fills the client area below the menu bar exactly at every size, so the
+    // horizontal scroll bar of a wide table is wholly in view.
+    QTextCursor end(txt()->document());
+    end.movePosition(QTextCursor::End);
+    QTextTableFormat wide;
+    wide.setWidth(QTextLength(QTextLength::FixedLength, 3000));
+    end.insertTable(1, 3, wide);
+    for (const QSize size : {w->size(), QSize(900, 700), QSize(200, 120)}) {
+        w->resize(size);
+        settle();
+        EXPECT_EQ(txt()->geometry(),
+                  QRect(0, menuHeight, size.width(), size.height() - menuHeight));
+        const QScrollBar* bar = txt()->horizontalScrollBar();
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_TRUE(w->rect().contains(QRect(bar->mapTo(w, QPoint()), bar->size())));
+    }
 
     EXPECT_TRUE(w->documentModified());
     EXPECT_FALSE(w->saveCancelled());
@@ -435,6 +449,47 @@ TEST_F(TextEditor, OpenStopsWhenTheNoteIsClosedWhileItWaits) {
     EXPECT_TRUE(editor()->saveCancelled());
 }
 
+// When the save question closes, the window system gives the focus back to the editor after
+// the note has come up. That activation, while Open or the closing waits for the note, must not
+// bring the reminder back before the save dialog.
+class LateActivation : public TextEditor {
+protected:
+    void answerYesThenActivateLateAndPressOk() {
+        dialogs->answerMessage(MsgButton::Yes, [this] {
+            later([this] {
+                editor()->activateWindow();
+                later([this] {
+                    EXPECT_EQ(active(), editor()) << "the late activation ran";
+                    window(QStringLiteral("frmNote"))->activateWindow();
+                    later([this] { pressNoteOk(); });
+                });
+            });
+        });
+        dialogs->answerSave(path(QStringLiteral("Story.rtf")));
+    }
+    QStringList lastRequests(qsizetype n) const {
+        return dialogs->log.mid(dialogs->log.size() - n);
+    }
+};
+
+TEST_F(LateActivation, WhileOpenWaitsDoesNotRepeatTheReminder) {
+    openEditor();
+    answerYesThenActivateLateAndPressOk();
+    dialogs->answerOpen(std::nullopt);
+    trigger("mnuFileOpen");
+    EXPECT_EQ(lastRequests(3), (QStringList{QStringLiteral("message:Kithtale"),
+                                            QStringLiteral("save"), QStringLiteral("open")}));
+}
+
+TEST_F(LateActivation, WhileTheClosingWaitsDoesNotRepeatTheReminder) {
+    openEditor();
+    answerYesThenActivateLateAndPressOk();
+    trigger("mnuFileReturn");
+    EXPECT_EQ(lastRequests(2),
+              (QStringList{QStringLiteral("message:Kithtale"), QStringLiteral("save")}));
+    EXPECT_TRUE(isShown(QStringLiteral("frmMain")));
+}
+
 TEST_F(TextEditor, OpenGoesOnAfterTheSaveThatTheNoteLedTo) {
     openEditor();
     const QString file = path(QStringLiteral("Story.rtf"));
@@ -511,10 +566,13 @@ TEST_F(TextEditor, AFontChangeMarksTheDocumentOnlyWhenItRestylesText) {
     pressNoteOk();
     ASSERT_FALSE(editor()->documentModified());
     txt()->select(0, 8);
-    dialogs->answerFont(FontChoice{QStringLiteral("arial"), 12, false, false, false});
+    // The dialog opens on the face that draws "arial" here (not a generic family), and that
+    // face taken back is the same font: the document keeps its name.
+    const QString shown = QFontInfo(QFont(QStringLiteral("arial"))).family();
+    dialogs->answerFont(FontChoice{shown, 12, false, false, false});
     trigger("mnuOptionsFont");
-    EXPECT_EQ(dialogs->fonts.back().initial,
-              (FontChoice{QStringLiteral("arial"), 12, false, false, false}));
+    EXPECT_EQ(dialogs->fonts.back().initial, (FontChoice{shown, 12, false, false, false}));
+    EXPECT_EQ(txt()->selectionFormat().family, QStringLiteral("arial"));
     EXPECT_FALSE(editor()->documentModified()) << "the same font again";
     dialogs->answerFont(std::nullopt);
     trigger("mnuOptionsFont");
@@ -683,6 +741,18 @@ TEST_F(TextEditor, ZoomChangesTheViewOnly) {
         QTest::keyClick(txt(), Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_LT(txt()->zoomFactor(), 1.0);
     EXPECT_LT(txt()->document()->size().height(), before.height());
+
+    // Ctrl + wheel: a step per notch, towards the user zooming out; without Ctrl it scrolls.
+    const double out = txt()->zoomFactor();
+    const int top = txt()->verticalScrollBar()->value();
+    kt::test::turnWheel(txt()->viewport(), 2 * 120, Qt::ControlModifier);
+    EXPECT_NEAR(txt()->zoomFactor(), out * 1.1 * 1.1, 1e-9);
+    kt::test::turnWheel(txt()->viewport(), -120, Qt::ControlModifier);
+    EXPECT_NEAR(txt()->zoomFactor(), out * 1.1, 1e-9);
+    kt::test::turnWheel(txt()->viewport(), -120, Qt::NoModifier);
+    EXPECT_NEAR(txt()->zoomFactor(), out * 1.1, 1e-9);
+    EXPECT_GT(txt()->verticalScrollBar()->value(), top);
+    EXPECT_EQ(txt()->selectionFormat().pointSize, 12) << "formats untouched";
 }
 
 TEST_F(TextEditor, ClosingAFreshEditorAsksAndNoEndsTheProgram) {

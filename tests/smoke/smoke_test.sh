@@ -2,8 +2,8 @@
 # End-to-end smoke test: starts the real program on a virtual X server and walks it by keyboard
 # alone, as a user would: splash, main menu, a section, a page, an answer typed and saved, back
 # to the main menu, the text editor, the story saved through the note and the save dialog (both
-# files checked on disk), back, Exit and Yes. Checks the window titles on the way and keeps a screenshot of
-# every step.
+# files checked on disk), back, Exit and Yes. Checks the window titles on the way, that the
+# windows come up centred by their outer frame, and keeps a screenshot of every step.
 #
 # Usage: smoke_test.sh <kithtale binary> <folder for the screenshots>
 # Environment: SMOKE_SCALE (default 1) runs the program at that QT_SCALE_FACTOR;
@@ -95,6 +95,24 @@ key() {
     sleep 0.15 # an access key presses its button with a short animated click
 }
 shot() { import -window root "$out/$1.png" || fail "screenshot $1"; }
+# The window's outer frame (the window manager's frame extents around it) is centred on the
+# screen within a pixel of the program's (a scaled program places windows on its own pixels).
+# Works in twice the offsets, so a half pixel stays whole.
+expect_centred() { # window id, what it is
+    command -v xwininfo >/dev/null && command -v xprop >/dev/null || return 0
+    local X Y W H l=0 r=0 t=0 b=0 extents dx dy limit
+    limit=$(awk -v s="$scale" 'BEGIN { printf "%d", 2 * s }')
+    read -r X Y W H < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF }
+        /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
+        END { print x, y, w, h }')
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+    [ -z "$extents" ] || read -r l r t b <<<"$extents"
+    dx=$((2 * (X - l) - (${screen%x*} - W - l - r)))
+    dy=$((2 * (Y - t) - (${screen#*x} - H - t - b)))
+    [ "${dx#-}" -le "$limit" ] && [ "${dy#-}" -le "$limit" ] ||
+        fail "$2 is not centred: its frame is off by $dx/2, $dy/2 pixels"
+    log "centred: $2 (frame $l $r $t $b, off by $dx/2, $dy/2 pixels)"
+}
 # Ended, whether reaped or not yet (a zombie still answers kill -0).
 program_ended() {
     local state
@@ -111,6 +129,7 @@ app_pid=$!
 # The splash: the only window, called "Kithtale".
 expect_window "Kithtale"
 splash=$(shown "Kithtale")
+expect_centred "$splash" "the splash"
 shot 01-splash
 
 # Enter presses the splash's default button: the main menu replaces it.
@@ -122,6 +141,7 @@ menu_replaced_splash() {
 }
 wait_for "the main menu in place of the splash" menu_replaced_splash
 expect_window "Kithtale"
+expect_centred "$(shown "Kithtale")" "the main menu"
 shot 02-main-menu
 
 # Alt+C moves to the Childhood bullet; Space presses it.
@@ -130,11 +150,13 @@ key space
 expect_window "Kithtale - Childhood"
 wait_for "the main menu to hide" is_gone "Kithtale"
 screen_id=$(shown "Kithtale - Childhood")
+expect_centred "$screen_id" "the section screen"
 shot 03-section
 
 # The first row's bullet has the focus: Space opens its page, the focus in the first box.
 key space
 expect_window "Kithtale - Childhood #1"
+expect_centred "$(shown "Kithtale - Childhood #1")" "the answer page"
 xdotool type --delay 20 "We lived on a farm by the river."
 key Return
 xdotool type --delay 20 "Summers were long."
@@ -189,6 +211,7 @@ shot 07-editor-reminder
 key Return
 wait_for "the reminder to close" is_gone "Kithtale"
 expect_window "Kithtale - Text Editor"
+expect_centred "$(shown "Kithtale - Text Editor")" "the text editor"
 shot 08-editor
 
 # Ctrl+S saves the story. It was never saved, so the save note comes first (Enter is its OK),
@@ -196,6 +219,7 @@ shot 08-editor
 key ctrl+s
 wait_for "the save note" is_shown "Kithtale"
 log "window: Kithtale (the save note)"
+expect_centred "$(shown "Kithtale")" "the save note"
 shot 09-save-note
 key Return
 expect_window "Save As"

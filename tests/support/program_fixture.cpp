@@ -2,8 +2,16 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QWheelEvent>
 
 namespace kt::test {
+
+void turnWheel(QWidget* target, int angle, Qt::KeyboardModifiers modifiers) {
+    const QPointF at = QRectF(target->rect()).center();
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &wheel);
+}
 
 void ProgramFixture::SetUp() {
     dialogs = std::make_unique<ScriptedDialogs>();

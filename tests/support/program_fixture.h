@@ -14,6 +14,10 @@
 
 namespace kt::test {
 
+// Turns the mouse wheel over `target` by `angle` eighths of a degree (120 a notch; positive
+// away from the user), holding the given keys.
+void turnWheel(QWidget* target, int angle, Qt::KeyboardModifiers modifiers);
+
 // A whole program per test, with the dialog seam scripted.
 class ProgramFixture : public ::testing::Test {
 protected:
