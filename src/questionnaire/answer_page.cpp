@@ -4,11 +4,14 @@
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/look.h"
+#include "platform/spell_marker.h"
 #include "platform/twips.h"
 #include "questionnaire/program_state.h"
 
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
@@ -16,6 +19,7 @@
 #include <QTextDocumentFragment>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace kt::questionnaire {
@@ -157,7 +161,8 @@ std::span<const AnswerPageDesign> answerPageDesigns() {
 
 // ---------------------------------------------------------------------------------------------
 
-AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : QPlainTextEdit(parent) {
+AnswerBox::AnswerBox(QWidget* parent, const QString& objectName)
+    : QPlainTextEdit(parent), m_spelling(new SpellMarker(this)) {
     setObjectName(objectName);
     setFont(look::arial(12, false));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -209,6 +214,12 @@ void AnswerBox::insertFromMimeData(const QMimeData* source) {
         QPlainTextEdit::insertFromMimeData(source);
     else if (source->hasHtml())
         insertPlainText(QTextDocumentFragment::fromHtml(source->html()).toPlainText());
+}
+
+void AnswerBox::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    m_spelling->addToMenu(*menu, event->pos());
+    menu->exec(event->globalPos());
 }
 
 // ---------------------------------------------------------------------------------------------

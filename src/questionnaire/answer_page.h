@@ -13,6 +13,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+namespace kt::platform {
+class SpellMarker;
+}
+
 namespace kt {
 struct ProgramState;
 }
@@ -58,6 +62,11 @@ protected:
     // Pasted or dropped rich text arrives as its plain text, also when it comes without one.
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    // The standard menu, with spelling suggestions on top for a misspelt word.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    platform::SpellMarker* m_spelling;
 };
 
 // One answer page: a label and a box per question, Save and Return.
