@@ -4,7 +4,6 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -19,8 +18,6 @@
 namespace kt::platform {
 namespace {
 
-// One background slice checks for about this long before it lets the user's events in.
-constexpr qint64 kSliceMs = 4;
 // An edit within this many blocks and characters is checked at once.
 constexpr int kSmallChangeBlocks = 4;
 constexpr int kSmallChangeChars = 4096;
@@ -56,14 +53,10 @@ SpellMarker::SpellMarker(QAbstractScrollArea* area, std::function<QTextCursor(QP
     m_mark.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
     m_mark.setUnderlineColor(Qt::red);
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &SpellMarker::step);
+    connect(&m_timer, &QTimer::timeout, this, &SpellMarker::checkVisible);
     area->viewport()->installEventFilter(this);
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (busy()) {
-            m_visibleFirst = true;
-            m_timer.start(0);
-        }
-    });
+    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { m_timer.start(0); });
     liveMarkers().push_back(this);
 }
 
@@ -89,16 +82,12 @@ void SpellMarker::setDocument(QTextDocument* document) {
 }
 
 void SpellMarker::restart() {
-    m_scanBlock = 0;
-    m_visibleFirst = true;
     m_timer.start(0);
 }
 
 bool SpellMarker::eventFilter(QObject* watched, QEvent* event) {
-    if ((event->type() == QEvent::Show || event->type() == QEvent::Resize) && busy()) {
-        m_visibleFirst = true;
+    if (event->type() == QEvent::Show || event->type() == QEvent::Resize)
         m_timer.start(0);
-    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -122,8 +111,20 @@ void SpellMarker::checkBlock(const QTextBlock& constBlock) {
     if (!layout || layout->formats() == marks)
         return;
     layout->setFormats(marks);
-    // Lays the block out again and repaints it; not a change of the content.
-    m_document->markContentsDirty(block.position(), block.length());
+    m_relayoutFrom =
+        m_relayoutFrom < 0 ? block.position() : std::min(m_relayoutFrom, block.position());
+    m_relayoutTo = std::max(m_relayoutTo, block.position() + block.length());
+}
+
+void SpellMarker::relayout() {
+    if (m_relayoutFrom < 0)
+        return;
+    // Lays the blocks out again and repaints them, once for all the blocks just marked; not a
+    // change of the content. The toolkit's layout walks every later block of the document here,
+    // which is why only what is on screen is marked.
+    m_document->markContentsDirty(m_relayoutFrom, m_relayoutTo - m_relayoutFrom);
+    m_relayoutFrom = -1;
+    m_relayoutTo = -1;
 }
 
 void SpellMarker::onContentsChange(int position, int, int added) {
@@ -140,20 +141,20 @@ void SpellMarker::onContentsChange(int position, int, int added) {
     if (added <= kSmallChangeChars && count <= kSmallChangeBlocks) {
         for (int i = 0; i < count; ++i, block = block.next())
             checkBlock(block);
+        relayout();
         return;
     }
-    // Blocks the change made are new and so unchecked; the two it cut into are checked again.
+    // Blocks the change made are new and so unchecked; the two it cut into are checked again
+    // when they are seen.
     block.setUserState(-1);
     if (last.isValid())
         QTextBlock(last).setUserState(-1);
-    m_scanBlock = std::min(m_scanBlock, block.blockNumber());
-    m_visibleFirst = true;
     m_timer.start(0);
 }
 
 void SpellMarker::checkVisible() {
     const QRect r = m_area->viewport()->rect();
-    if (!m_area->isVisible() || r.isEmpty())
+    if (!m_document || !m_area->isVisible() || r.isEmpty())
         return;
     const QTextBlock last = m_cursorAt(r.bottomRight()).block();
     QTextBlock block = m_cursorAt(r.topLeft()).block();
@@ -163,38 +164,7 @@ void SpellMarker::checkVisible() {
         if (block == last)
             break;
     }
-}
-
-void SpellMarker::step() {
-    if (!m_document)
-        return;
-    if (m_visibleFirst) {
-        m_visibleFirst = false;
-        checkVisible();
-    }
-    QElapsedTimer clock;
-    clock.start();
-    for (QTextBlock block = m_document->findBlockByNumber(m_scanBlock); block.isValid();
-         block = block.next()) {
-        if (stale(block))
-            checkBlock(block);
-        if (clock.elapsed() >= kSliceMs) {
-            m_scanBlock = block.blockNumber() + 1;
-            m_timer.start(0);
-            return;
-        }
-    }
-}
-
-void SpellMarker::finish() {
-    m_timer.stop();
-    if (!m_document)
-        return;
-    for (QTextBlock block = m_document->findBlockByNumber(m_scanBlock); block.isValid();
-         block = block.next())
-        if (stale(block))
-            checkBlock(block);
-    m_scanBlock = 0;
+    relayout();
 }
 
 void SpellMarker::addToMenu(QMenu& menu, QPoint viewportPos) {

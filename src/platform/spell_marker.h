@@ -23,11 +23,11 @@ namespace kt::platform {
 // document's character formats, so they reach neither the saved files nor the undo history,
 // and putting them on is not a change of the content.
 //
-// An edit of a few blocks re-checks just those blocks at once. Anything larger (a whole story
-// put in or loaded, an Ignore) is checked when the program is idle, in short slices: the lines
-// on screen first, then the rest in order. A slice ends once its time is up, counting the layout
-// a mark makes the toolkit do, so no slice holds the user up. A block's user state holds the
-// speller generation it was checked under.
+// An edit of a few blocks re-checks just those blocks at once, inside the edit's own layout.
+// Everything else is checked when it comes on screen (shown, scrolled to, resized, after a
+// large change or an Ignore), on the next turn of the event loop: a story of any length costs
+// no more to mark than the screenful the user sees. A block's user state holds the speller
+// generation it was checked under.
 class SpellMarker : public QObject {
     Q_OBJECT
 public:
@@ -41,10 +41,8 @@ public:
     // control's context menu; nothing when the word there is correct.
     void addToMenu(QMenu& menu, QPoint viewportPos);
 
-    // Whether some of the text still waits to be checked.
+    // Whether the text on screen still waits to be checked.
     bool busy() const { return m_timer.isActive(); }
-    // Checks everything still waiting now (tests and benchmarks).
-    void finish();
 
     // Every marker checks its whole text again (the speller's verdicts changed).
     static void recheckAll();
@@ -57,10 +55,10 @@ private:
                 std::function<void(const QTextCursor&)> setCursor);
     void onContentsChange(int position, int removed, int added);
     void restart();
-    void step();
     bool stale(const QTextBlock& block) const;
     void checkBlock(const QTextBlock& block);
     void checkVisible();
+    void relayout();
 
     QAbstractScrollArea* m_area;
     std::function<QTextCursor(QPoint)> m_cursorAt;
@@ -68,8 +66,8 @@ private:
     QPointer<QTextDocument> m_document;
     QTextCharFormat m_mark;
     QTimer m_timer;
-    int m_scanBlock = 0; // the block number the background check goes on from
-    bool m_visibleFirst = true;
+    int m_relayoutFrom = -1; // the document range marked but not laid out again yet
+    int m_relayoutTo = -1;
 };
 
 } // namespace kt::platform
