@@ -3,14 +3,14 @@
 #include "platform/speller.h"
 
 #include <QAbstractScrollArea>
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
-#include <QTextEdit>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <vector>
@@ -18,15 +18,18 @@
 namespace kt::platform {
 namespace {
 
-// An edit within this many blocks and characters is checked at once.
-constexpr int kSmallChangeBlocks = 4;
-constexpr int kSmallChangeChars = 4096;
-// At most this many blocks count as on screen.
-constexpr int kMaxVisibleBlocks = 500;
+// Marks the program's own extra selections, so that others a control may show are kept.
+constexpr int kSpellingMarkProperty = QTextFormat::UserProperty + 0x5e11;
+// How far past the screen's edge a word cut by it is followed.
+constexpr int kEdgeReach = 64;
 
 std::vector<SpellMarker*>& liveMarkers() {
     static std::vector<SpellMarker*> markers;
     return markers;
+}
+
+bool isMark(const QTextEdit::ExtraSelection& s) {
+    return s.format.boolProperty(kSpellingMarkProperty);
 }
 
 } // namespace
@@ -34,29 +37,37 @@ std::vector<SpellMarker*>& liveMarkers() {
 SpellMarker::SpellMarker(QTextEdit* edit)
     : SpellMarker(
           edit, [edit](QPoint p) { return edit->cursorForPosition(p); },
-          [edit](const QTextCursor& c) { edit->setTextCursor(c); }) {
+          [edit](const QTextCursor& c) { edit->setTextCursor(c); },
+          [edit] { return edit->extraSelections(); },
+          [edit](const Selections& s) { edit->setExtraSelections(s); }) {
     setDocument(edit->document());
 }
 
 SpellMarker::SpellMarker(QPlainTextEdit* edit)
     : SpellMarker(
           edit, [edit](QPoint p) { return edit->cursorForPosition(p); },
-          [edit](const QTextCursor& c) { edit->setTextCursor(c); }) {
+          [edit](const QTextCursor& c) { edit->setTextCursor(c); },
+          [edit] { return edit->extraSelections(); },
+          [edit](const Selections& s) { edit->setExtraSelections(s); }) {
     setDocument(edit->document());
 }
 
 SpellMarker::SpellMarker(QAbstractScrollArea* area, std::function<QTextCursor(QPoint)> cursorAt,
-                         std::function<void(const QTextCursor&)> setCursor)
+                         std::function<void(const QTextCursor&)> setCursor,
+                         std::function<Selections()> selections,
+                         std::function<void(const Selections&)> setSelections)
     : QObject(area), m_area(area), m_cursorAt(std::move(cursorAt)),
-      m_setCursor(std::move(setCursor)) {
+      m_setCursor(std::move(setCursor)), m_selections(std::move(selections)),
+      m_setSelections(std::move(setSelections)) {
     setObjectName(QStringLiteral("spellMarker"));
     m_mark.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
     m_mark.setUnderlineColor(Qt::red);
+    m_mark.setProperty(kSpellingMarkProperty, true);
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &SpellMarker::checkVisible);
+    connect(&m_timer, &QTimer::timeout, this, &SpellMarker::mark);
     area->viewport()->installEventFilter(this);
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { m_timer.start(0); });
+    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &SpellMarker::later);
+    connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, this, &SpellMarker::later);
     liveMarkers().push_back(this);
 }
 
@@ -67,7 +78,7 @@ SpellMarker::~SpellMarker() {
 
 void SpellMarker::recheckAll() {
     for (SpellMarker* m : liveMarkers())
-        m->restart();
+        m->later();
 }
 
 void SpellMarker::setDocument(QTextDocument* document) {
@@ -76,95 +87,65 @@ void SpellMarker::setDocument(QTextDocument* document) {
     if (m_document)
         disconnect(m_document, nullptr, this, nullptr);
     m_document = document;
-    if (document)
-        connect(document, &QTextDocument::contentsChange, this, &SpellMarker::onContentsChange);
-    restart();
-}
-
-void SpellMarker::restart() {
-    m_timer.start(0);
+    if (document) {
+        connect(document, &QTextDocument::contentsChange, this, &SpellMarker::later);
+        // What is on screen is known only once the text is laid out, which may come later.
+        connect(document->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+                &SpellMarker::later);
+    }
+    later();
 }
 
 bool SpellMarker::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Resize)
-        m_timer.start(0);
+        later();
     return QObject::eventFilter(watched, event);
 }
 
-bool SpellMarker::stale(const QTextBlock& block) const {
-    return block.userState() != Speller::generation();
-}
-
-void SpellMarker::checkBlock(const QTextBlock& constBlock) {
-    QTextBlock block = constBlock;
-    block.setUserState(Speller::generation());
-    QList<QTextLayout::FormatRange> marks;
+void SpellMarker::mark() {
+    Selections kept;
+    Selections old;
+    for (const QTextEdit::ExtraSelection& s : m_selections())
+        (isMark(s) ? old : kept).append(s);
+    Selections marks;
     Speller& speller = Speller::current();
-    if (speller.hasDictionary()) {
-        const QString text = block.text();
-        Speller::forEachWord(text, [&](int start, int length) {
-            if (!speller.isCorrect(QStringView(text).mid(start, length)))
-                marks.append({start, length, m_mark});
-        });
+    const QRect screen = m_area->viewport()->rect();
+    if (m_document && speller.hasDictionary() && m_area->isVisible() && !screen.isEmpty()) {
+        const int from = m_cursorAt(screen.topLeft()).position();
+        const int to = m_cursorAt(screen.bottomRight()).position();
+        for (QTextBlock block = m_document->findBlock(from);
+             block.isValid() && block.position() <= to; block = block.next()) {
+            // The part of the block on screen, widened to whole words at both edges.
+            const QString text = block.text();
+            const auto size = static_cast<int>(text.size());
+            int lo = std::clamp(from - block.position(), 0, size);
+            int hi = std::clamp(to - block.position() + 1, 0, size);
+            for (int n = 0; lo > 0 && !text[lo - 1].isSpace() && n < kEdgeReach; ++n)
+                --lo;
+            for (int n = 0; hi < size && !text[hi].isSpace() && n < kEdgeReach; ++n)
+                ++hi;
+            const QStringView part = QStringView(text).mid(lo, hi - lo);
+            Speller::forEachWord(part, [&](int start, int length) {
+                if (speller.isCorrect(part.mid(start, length)))
+                    return;
+                QTextEdit::ExtraSelection s;
+                s.cursor = QTextCursor(m_document);
+                s.cursor.setPosition(block.position() + lo + start);
+                s.cursor.setPosition(block.position() + lo + start + length,
+                                     QTextCursor::KeepAnchor);
+                s.format = m_mark;
+                marks.append(s);
+            });
+        }
     }
-    QTextLayout* layout = block.layout();
-    if (!layout || layout->formats() == marks)
+    const auto sameRange = [](const QTextEdit::ExtraSelection& a,
+                              const QTextEdit::ExtraSelection& b) {
+        return a.cursor.selectionStart() == b.cursor.selectionStart() &&
+               a.cursor.selectionEnd() == b.cursor.selectionEnd();
+    };
+    if (std::equal(marks.begin(), marks.end(), old.begin(), old.end(), sameRange))
         return;
-    layout->setFormats(marks);
-    m_relayoutFrom =
-        m_relayoutFrom < 0 ? block.position() : std::min(m_relayoutFrom, block.position());
-    m_relayoutTo = std::max(m_relayoutTo, block.position() + block.length());
-}
-
-void SpellMarker::relayout() {
-    if (m_relayoutFrom < 0)
-        return;
-    // Lays the blocks out again and repaints them, once for all the blocks just marked; not a
-    // change of the content. The toolkit's layout walks every later block of the document here,
-    // which is why only what is on screen is marked.
-    m_document->markContentsDirty(m_relayoutFrom, m_relayoutTo - m_relayoutFrom);
-    m_relayoutFrom = -1;
-    m_relayoutTo = -1;
-}
-
-void SpellMarker::onContentsChange(int position, int, int added) {
-    QTextBlock block = m_document->findBlock(position);
-    const QTextBlock last = m_document->findBlock(position + added);
-    if (!block.isValid())
-        return;
-    int count = 0;
-    for (QTextBlock b = block; b.isValid() && count <= kSmallChangeBlocks; b = b.next()) {
-        ++count;
-        if (b == last)
-            break;
-    }
-    if (added <= kSmallChangeChars && count <= kSmallChangeBlocks) {
-        for (int i = 0; i < count; ++i, block = block.next())
-            checkBlock(block);
-        relayout();
-        return;
-    }
-    // Blocks the change made are new and so unchecked; the two it cut into are checked again
-    // when they are seen.
-    block.setUserState(-1);
-    if (last.isValid())
-        QTextBlock(last).setUserState(-1);
-    m_timer.start(0);
-}
-
-void SpellMarker::checkVisible() {
-    const QRect r = m_area->viewport()->rect();
-    if (!m_document || !m_area->isVisible() || r.isEmpty())
-        return;
-    const QTextBlock last = m_cursorAt(r.bottomRight()).block();
-    QTextBlock block = m_cursorAt(r.topLeft()).block();
-    for (int n = 0; block.isValid() && n < kMaxVisibleBlocks; block = block.next(), ++n) {
-        if (stale(block))
-            checkBlock(block);
-        if (block == last)
-            break;
-    }
-    relayout();
+    m_setSelections(kept + marks);
 }
 
 void SpellMarker::addToMenu(QMenu& menu, QPoint viewportPos) {
