@@ -91,6 +91,16 @@ TEST(Speller, ChecksAndSuggestsFromItsDictionaryAndIgnoresForTheRun) {
     EXPECT_TRUE(none.suggestions(u"scool").isEmpty());
 }
 
+TEST(Speller, SpeaksTheDictionarysOwnEncoding) {
+    auto latin1 = testSpeller(QStringLiteral("fr_TEST")); // SET ISO8859-1
+    ASSERT_TRUE(latin1->hasDictionary());
+    EXPECT_TRUE(latin1->isCorrect(u"caf\u00e9"));
+    EXPECT_TRUE(latin1->isCorrect(u"na\u00efve"));
+    EXPECT_FALSE(latin1->isCorrect(u"cafe"));
+    EXPECT_EQ(latin1->suggestions(u"resume").value(0), QStringLiteral("r\u00e9sum\u00e9"));
+    EXPECT_TRUE(latin1->isCorrect(u"\u0436\u0443\u043a")) << "not writable in it: not judged";
+}
+
 TEST(Speller, TakesTheUsersLanguageElseAmericanEnglishElseNone) {
     QTemporaryDir dir;
     const auto put = [&](const QString& name, const QByteArray& words) {
