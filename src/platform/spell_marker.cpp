@@ -111,7 +111,10 @@ void SpellMarker::mark() {
     Speller& speller = Speller::current();
     const QRect screen = m_area->viewport()->rect();
     if (m_document && speller.hasDictionary() && m_area->isVisible() && !screen.isEmpty()) {
-        const int from = m_cursorAt(screen.topLeft()).position();
+        // The toolkit's hit test walks the rest of the document for a point above every line,
+        // such as one in the top margin, so the top is taken just inside the margin.
+        const int margin = static_cast<int>(m_document->documentMargin()) + 1;
+        const int from = m_cursorAt({margin, margin}).position();
         const int to = m_cursorAt(screen.bottomRight()).position();
         for (QTextBlock block = m_document->findBlock(from);
              block.isValid() && block.position() <= to; block = block.next()) {
