@@ -1,6 +1,7 @@
 #include "platform/rich_text_edit.h"
 
 #include "platform/rtf/rtf.h"
+#include "platform/spell_marker.h"
 #include "platform/zoom.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -80,6 +81,7 @@ int ZoomDevice::metric(PaintDeviceMetric m) const {
 RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
+    m_spelling = new SpellMarker(this);
     attachDocument();
 }
 
@@ -88,6 +90,7 @@ RichTextEdit::~RichTextEdit() = default;
 void RichTextEdit::attachDocument() {
     connect(document(), &QTextDocument::contentsChange, this, &RichTextEdit::onContentsChange,
             Qt::UniqueConnection);
+    m_spelling->setDocument(document());
     setZoomFactor(m_zoom.factor());
 }
 
@@ -441,6 +444,7 @@ void RichTextEdit::contextMenuEvent(QContextMenuEvent* event) {
     for (const auto& a : m_editActions)
         if (a)
             menu.addAction(a);
+    m_spelling->addToMenu(menu, event->pos());
     menu.exec(event->globalPos());
 }
 

@@ -15,6 +15,8 @@ class QTextDocument;
 
 namespace kt::platform {
 
+class SpellMarker;
+
 // The character format of a selection as the editor's commands see it.
 struct SelectionFormat {
     QString family;
@@ -145,6 +147,7 @@ private:
     QList<QPointer<QAction>> m_editActions;
     ZoomDevice m_zoom;
     int m_wheelPending = 0;
+    SpellMarker* m_spelling = nullptr;
 };
 
 } // namespace kt::platform

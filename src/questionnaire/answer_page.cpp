@@ -4,13 +4,16 @@
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/look.h"
+#include "platform/spell_marker.h"
 #include "platform/twips.h"
 #include "platform/zoom.h"
 #include "questionnaire/program_state.h"
 
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,6 +22,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace kt::questionnaire {
@@ -163,7 +167,8 @@ std::span<const AnswerPageDesign> answerPageDesigns() {
 
 // ---------------------------------------------------------------------------------------------
 
-AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : QPlainTextEdit(parent) {
+AnswerBox::AnswerBox(QWidget* parent, const QString& objectName)
+    : QPlainTextEdit(parent), m_spelling(new SpellMarker(this)) {
     setObjectName(objectName);
     setFont(look::arial(kAnswerPointSize, false));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -241,6 +246,12 @@ void AnswerBox::zoomBy(int steps) {
     QFont f = font();
     f.setPointSizeF(kAnswerPointSize * m_zoom);
     setFont(f);
+}
+
+void AnswerBox::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    m_spelling->addToMenu(*menu, event->pos());
+    menu->exec(event->globalPos());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+namespace kt::platform {
+class SpellMarker;
+}
+
 namespace kt {
 struct ProgramState;
 }
@@ -63,6 +67,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // The standard menu, with spelling suggestions on top for a misspelt word.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     // The view only: the box's font grows, the answer stays as typed and unmodified.
@@ -70,6 +76,7 @@ private:
 
     double m_zoom = 1.0;
     int m_wheelPending = 0;
+    platform::SpellMarker* m_spelling;
 };
 
 // One answer page: a label and a box per question, Save and Return.
