@@ -1,6 +1,6 @@
 #include "platform/rich_text_edit.h"
 
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "fault/fault_support.h"
 
 #include "document/answer_data_file.h"
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 #include "questionnaire/answer_store.h"
 #include "questionnaire/question_catalog.h"
 

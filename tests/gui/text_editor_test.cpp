@@ -3,7 +3,7 @@
 #include "document/answer_data_file.h"
 #include "document/document_composer.h"
 #include "editor_fixture.h"
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 #include "platform/twips.h"
 #include "questionnaire/question_catalog.h"
 
