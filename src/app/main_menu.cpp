@@ -208,8 +208,7 @@ MainMenu::MainMenu(ProgramState& state)
     for (auto* b : completedChain)
         tabChain << b;
     tabChain << loadBullet;
-    for (qsizetype i = 0; i + 1 < tabChain.size(); ++i)
-        setTabOrder(tabChain[i], tabChain[i + 1]);
+    setTabChain(tabChain);
 
     centreOnScreen();
 }

@@ -40,6 +40,11 @@ void ProgramWindow::setFixedClientSizeTwips(int width, int height) {
     setFixedSize(sizeTw(width, height));
 }
 
+void ProgramWindow::setTabChain(const QList<QWidget*>& chain) {
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+}
+
 void ProgramWindow::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)

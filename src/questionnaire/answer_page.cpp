@@ -4,6 +4,7 @@
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/look.h"
+#include "platform/qs.h"
 #include "platform/twips.h"
 #include "questionnaire/program_state.h"
 
@@ -115,10 +116,6 @@ constexpr AnswerPageDesign kPages[] = {
     {"frmLife2", "Kithtale - Life in General #2", "frmLifeMain", S::Life, kLife2, {}},
     {"frmFinal", "Kithtale - Final Thoughts", "frmFinalMain", S::Final, kFinal, {}},
 };
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Layout in logical pixels. The page is two columns of group boxes, with an optional strip
 // under them; boxes are sized for long answers and the whole page stays within a 1024 x 768
@@ -284,8 +281,7 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
         }
     }
     chain << m_save << m_return;
-    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
-        setTabOrder(chain[i], chain[i + 1]);
+    setTabChain(chain);
 
     layOut();
     centreOnScreen();

@@ -24,6 +24,29 @@ namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
 
+// Distinct entries numbered in the order they are first met, from first on: the font, colour
+// and list tables.
+template <typename Key, typename Value> class Interned {
+public:
+    explicit Interned(int first) : first_(first) {}
+
+    int indexOf(const Key& key, const Value& value) {
+        auto it = index_.constFind(key);
+        if (it != index_.constEnd())
+            return it.value();
+        const int index = first_ + static_cast<int>(items_.size());
+        items_.push_back(value);
+        index_.insert(key, index);
+        return index;
+    }
+    const std::vector<Value>& items() const { return items_; }
+
+private:
+    int first_;
+    std::vector<Value> items_;
+    QHash<Key, int> index_;
+};
+
 class Writer {
 public:
     explicit Writer(const QTextDocument& document) : document_(document) {}
@@ -62,12 +85,9 @@ private:
 
     const QTextDocument& document_;
     QByteArray out_;
-    std::vector<QString> fonts_;
-    QHash<QString, int> fontIndex_;
-    std::vector<QColor> colors_; // entry 0 is automatic, not stored
-    QHash<QRgb, int> colorIndex_;
-    std::vector<const QTextList*> lists_;
-    QHash<const QTextList*, int> listIndex_;
+    Interned<QString, QString> fonts_{0};
+    Interned<QRgb, QColor> colors_{1}; // entry 0 is automatic, not stored
+    Interned<const QTextList*, const QTextList*> lists_{1};
     // What a run of each of the document's formats writes, worked out once per format.
     struct RunInfo {
         QByteArray props;
@@ -112,24 +132,11 @@ double Writer::pointSizeOf(const QTextCharFormat& format) const {
 }
 
 int Writer::fontIndex(const QString& family) {
-    auto it = fontIndex_.constFind(family);
-    if (it != fontIndex_.constEnd())
-        return it.value();
-    const int index = static_cast<int>(fonts_.size());
-    fonts_.push_back(family);
-    fontIndex_.insert(family, index);
-    return index;
+    return fonts_.indexOf(family, family);
 }
 
 int Writer::colorIndex(const QColor& color) {
-    const QRgb rgb = color.rgb();
-    auto it = colorIndex_.constFind(rgb);
-    if (it != colorIndex_.constEnd())
-        return it.value();
-    colors_.push_back(color);
-    const int index = static_cast<int>(colors_.size());
-    colorIndex_.insert(rgb, index);
-    return index;
+    return colors_.indexOf(color.rgb(), color);
 }
 
 void Writer::defaults() {
@@ -139,27 +146,21 @@ void Writer::defaults() {
 }
 
 int Writer::listIndex(const QTextList* list) {
-    auto it = listIndex_.constFind(list);
-    if (it != listIndex_.constEnd())
-        return it.value();
-    lists_.push_back(list);
-    const int index = static_cast<int>(lists_.size());
-    listIndex_.insert(list, index);
-    return index;
+    return lists_.indexOf(list, list);
 }
 
 void Writer::header() {
     out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n{\\fonttbl");
-    for (size_t i = 0; i < fonts_.size(); ++i) {
+    for (size_t i = 0; i < fonts_.items().size(); ++i) {
         word("{\\f", static_cast<long long>(i));
         word("\\fnil\\fcharset0 ");
-        QString name = fonts_[i];
+        QString name = fonts_.items()[i];
         name.remove(u';');
         text(name);
         out_.append(";}");
     }
     out_.append("}\r\n{\\colortbl;");
-    for (const QColor& c : colors_) {
+    for (const QColor& c : colors_.items()) {
         word("\\red", c.red());
         word("\\green", c.green());
         word("\\blue", c.blue());
@@ -196,11 +197,11 @@ ListStyleInfo styleInfo(QTextListFormat::Style style) {
 }
 
 void Writer::listTable() {
-    if (lists_.empty())
+    if (lists_.items().empty())
         return;
     out_.append("{\\*\\listtable");
-    for (size_t i = 0; i < lists_.size(); ++i) {
-        const ListStyleInfo info = styleInfo(lists_[i]->format().style());
+    for (size_t i = 0; i < lists_.items().size(); ++i) {
+        const ListStyleInfo info = styleInfo(lists_.items()[i]->format().style());
         word("\r\n{\\list\\listtemplateid", static_cast<long long>(i) + 1);
         for (int level = 0; level < 9; ++level) {
             word("{\\listlevel\\levelnfc", info.nfc);
@@ -222,7 +223,7 @@ void Writer::listTable() {
         out_.append('}');
     }
     out_.append("}\r\n{\\*\\listoverridetable");
-    for (size_t i = 0; i < lists_.size(); ++i) {
+    for (size_t i = 0; i < lists_.items().size(); ++i) {
         word("{\\listoverride\\listid", static_cast<long long>(i) + 1);
         word("\\listoverridecount0\\ls", static_cast<long long>(i) + 1);
         out_.append('}');
@@ -679,7 +680,7 @@ QByteArray Writer::run() {
     out_.reserve(document_.characterCount() * 2 + 256);
     frame(document_.rootFrame());
     out_.append("}\r\n");
-    if (fonts_.empty())
+    if (fonts_.items().empty())
         fontIndex(defaultFamily_);
     QByteArray body;
     body.swap(out_);
