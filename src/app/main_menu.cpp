@@ -1,6 +1,6 @@
 #include "app/main_menu.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/look.h"
 #include "platform/twips.h"
@@ -169,8 +169,6 @@ MainMenu::MainMenu(ProgramState& state)
         if (e.opens) {
             const QString target = QString::fromLatin1(e.opens);
             action = [this, target] {
-                if (!windows().isRegistered(target))
-                    return; // not built yet
                 showWindow(target);
                 hide();
             };

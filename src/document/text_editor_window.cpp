@@ -38,9 +38,6 @@ const QString kNote = QStringLiteral("frmNote");
 
 constexpr int kClientWidth = 6810;
 constexpr int kClientHeight = 4995;
-// The platform font dialog's flags: screen and printer fonts, scalable only, WYSIWYG, effects
-// and an Apply button.
-constexpr int kFontDialogFlags = 0x28303;
 
 const QString& reminderText() {
     static const QString text = QStringLiteral(
@@ -304,8 +301,6 @@ void TextEditorWindow::SavingDataAs() {
 }
 
 void TextEditorWindow::showNote() {
-    if (!windows().isRegistered(kNote))
-        return;
     // Not modal; the editor stays shown behind it.
     showWindow(kNote);
 }
@@ -473,7 +468,6 @@ void TextEditorWindow::Font() {
     FontRequest request;
     request.initial = {current.family, current.pointSize, current.bold, current.italic,
                        current.underline};
-    request.flags = kFontDialogFlags;
     const std::optional<FontChoice> chosen = Dialogs::current().font(request);
     if (!chosen)
         return;

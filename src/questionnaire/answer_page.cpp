@@ -1,6 +1,6 @@
 #include "questionnaire/answer_page.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/look.h"
@@ -423,7 +423,7 @@ void AnswerPage::Return() {
 }
 
 bool AnswerPage::closeRequested() {
-    return app::confirmExitAndEnd();
+    return confirmExitAndEnd();
 }
 
 } // namespace kt::questionnaire

@@ -1,6 +1,6 @@
 #include "questionnaire/section_screen.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/look.h"
 #include "platform/qs.h"
@@ -175,15 +175,11 @@ void SectionScreen::frm2() {
 }
 
 void SectionScreen::openRowPage(const CatalogEntry& entry) {
-    const auto pages = QuestionCatalog::instance().section(m_design.section).pages;
-    if (pages.size() >= 2 && entry.page == pages[1])
-        frm2();
-    else
-        OpenAnswerPage(qs(entry.page));
+    OpenAnswerPage(qs(entry.page));
 }
 
 bool SectionScreen::closeRequested() {
-    return app::confirmExitAndEnd();
+    return confirmExitAndEnd();
 }
 
 } // namespace kt::questionnaire
