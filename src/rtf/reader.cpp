@@ -99,6 +99,17 @@ bool Reader::groupClose() {
     return !stack_.empty();
 }
 
+int Reader::fontCodePage(int font) const {
+    if (font < 0)
+        font = codePages_.defaultFont;
+    if (font >= 0) {
+        auto it = fontTable_.fonts.find(font);
+        if (it != fontTable_.fonts.end() && it->second.codePage != 0)
+            return it->second.codePage;
+    }
+    return codePages_.document;
+}
+
 void Reader::appendPending(QByteArrayView bytes) {
     if (!hasPending()) {
         pending_.view = bytes;
@@ -153,13 +164,6 @@ void Reader::emitText(QStringView text) {
 void Reader::emitChar(char16_t c) {
     const QChar ch(c);
     emitText(QStringView(&ch, 1));
-}
-
-void Reader::closeSurrogate() {
-    if (pending_.highSurrogate) {
-        pending_.highSurrogate = 0;
-        emitChar(0xFFFD);
-    }
 }
 
 void Reader::unicode(int value) {

@@ -107,31 +107,6 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
     }
 }
 
-int Reader::fontCodePage(int font) const {
-    if (font < 0)
-        font = codePages_.defaultFont;
-    if (font >= 0) {
-        auto it = fontTable_.fonts.find(font);
-        if (it != fontTable_.fonts.end() && it->second.codePage != 0)
-            return it->second.codePage;
-    }
-    return codePages_.document;
-}
-
-int Reader::currentCodePage() {
-    // Asked for every text run; the answer changes only with the font or the tables.
-    CodePages& cp = codePages_;
-    if (!cp.valid || cp.font != st_.chr.font || cp.documentSeen != cp.document ||
-        cp.defaultSeen != cp.defaultFont) {
-        cp.font = st_.chr.font;
-        cp.documentSeen = cp.document;
-        cp.defaultSeen = cp.defaultFont;
-        cp.page = fontCodePage(st_.chr.font);
-        cp.valid = true;
-    }
-    return cp.page;
-}
-
 int Reader::formatId() {
     FormatCache& fc = formats_;
     if (fc.currentId >= 0 && fc.currentState == st_.chr)

@@ -198,32 +198,50 @@ public:
     void run();
 
 private:
-    // reader.cpp
-    void groupOpen();
-    bool groupClose(); // false once the outermost group has closed
+    // reader.cpp. Those marked inline are defined there only, for the token loop to inline them:
+    // a document is millions of tokens.
+    inline void groupOpen();
+    inline bool groupClose(); // false once the outermost group has closed
     void controlWord(const Token& t);
     void controlSymbol(char c);
-    void textBytes(QByteArrayView bytes);
-    void hexByte(unsigned char b);
+    inline void textBytes(QByteArrayView bytes);
+    inline void hexByte(unsigned char b);
     void documentWord(const ControlWord& w, const Token& t);
     void textWord(const ControlWord& w, const Token& t);
 
     bool hasPending() const { return !pending_.view.isEmpty() || !pending_.bytes.isEmpty(); }
-    void appendPending(QByteArrayView bytes);
-    void appendPendingByte(char b);
+    inline void appendPending(QByteArrayView bytes);
+    inline void appendPendingByte(char b);
     void flushPending();
-    void emitText(QStringView text);
+    inline void emitText(QStringView text);
     void emitChar(char16_t c);
     void unicode(int value);
-    void closeSurrogate();
+    void closeSurrogate() {
+        if (pending_.highSurrogate) {
+            pending_.highSurrogate = 0;
+            emitChar(0xFFFD);
+        }
+    }
     void paragraphEnd(bool soft);
+    int fontCodePage(int font) const;
+    // Asked for every text run; the answer changes only with the font or the tables.
+    int currentCodePage() {
+        CodePages& cp = codePages_;
+        if (!cp.valid || cp.font != st_.chr.font || cp.documentSeen != cp.document ||
+            cp.defaultSeen != cp.defaultFont) {
+            cp.font = st_.chr.font;
+            cp.documentSeen = cp.document;
+            cp.defaultSeen = cp.defaultFont;
+            cp.page = fontCodePage(st_.chr.font);
+            cp.valid = true;
+        }
+        return cp.page;
+    }
     void enterDestination(Dest dest) { st_.dest = dest; }
 
     // reader_format.cpp
     void paragraphWord(const ControlWord& w, const Token& t);
     void characterWord(const ControlWord& w, const Token& t);
-    int fontCodePage(int font) const;
-    int currentCodePage();
     int formatId();
     const QTextCharFormat& charFormat() {
         return formats_.formats[static_cast<size_t>(formatId())];
