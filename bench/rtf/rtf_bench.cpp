@@ -1,6 +1,6 @@
 // Reader and writer throughput on generated documents with formatting every few words, at
 // growing sizes, so that a non-linear cost shows as falling bytes per second.
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>

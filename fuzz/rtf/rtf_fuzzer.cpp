@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the reader, then writes the result and reads that back: neither
 // step may crash, hang or leak, and our own output must always read as rich text.
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

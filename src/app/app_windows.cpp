@@ -1,4 +1,4 @@
-#include "app/app_windows.h"
+#include "window_registration.h"
 
 #include "app/credits.h"
 #include "app/info_windows.h"

@@ -1,6 +1,6 @@
 #include "app/info_windows.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "app/info_texts.h"
 #include "platform/artwork.h"
 #include "platform/controls.h"

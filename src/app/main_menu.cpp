@@ -1,6 +1,6 @@
 #include "app/main_menu.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/look.h"
 #include "platform/twips.h"
@@ -169,8 +169,6 @@ MainMenu::MainMenu(ProgramState& state)
         if (e.opens) {
             const QString target = QString::fromLatin1(e.opens);
             action = [this, target] {
-                if (!windows().isRegistered(target))
-                    return; // not built yet
                 showWindow(target);
                 hide();
             };
@@ -208,8 +206,7 @@ MainMenu::MainMenu(ProgramState& state)
     for (auto* b : completedChain)
         tabChain << b;
     tabChain << loadBullet;
-    for (qsizetype i = 0; i + 1 < tabChain.size(); ++i)
-        setTabOrder(tabChain[i], tabChain[i + 1]);
+    setTabChain(tabChain);
 
     centreOnScreen();
 }

@@ -1,8 +1,6 @@
 #include "app/program.h"
 
-#include "app/app_windows.h"
-#include "document/document_windows.h"
-#include "questionnaire/questionnaire_windows.h"
+#include "window_registration.h"
 
 namespace kt::app {
 

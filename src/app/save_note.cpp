@@ -67,9 +67,7 @@ void SaveNote::activated() {
 
 void SaveNote::cmdOK_Click() {
     m_state.noteAccepted.assign(1, 'Y');
-    const QString editor = QStringLiteral("frmTxtEditor");
-    if (windows().isRegistered(editor))
-        showWindow(editor);
+    showWindow(QStringLiteral("frmTxtEditor"));
     hide();
 }
 

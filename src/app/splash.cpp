@@ -58,11 +58,8 @@ SplashWindow::SplashWindow()
 
     // Creation order: centre, then the windows made at start-up without showing them.
     centreOnScreen();
-    for (const char* name : {"frmMain", "frmInstruc", "frmInfo"}) {
-        const QString n = QString::fromLatin1(name);
-        if (windows().isRegistered(n))
-            windows().get(n);
-    }
+    for (const char* name : {"frmMain", "frmInstruc", "frmInfo"})
+        windows().get(QString::fromLatin1(name));
 }
 
 bool SplashWindow::closeRequested() {

@@ -2,6 +2,7 @@
 
 #include "questionnaire/answer_store.h"
 #include "questionnaire/question_catalog.h"
+#include "text/encoding.h"
 
 #include <algorithm>
 #include <array>
@@ -31,96 +32,13 @@ std::string quoted(const std::string& s) {
 
 // ---- Windows-1252 -------------------------------------------------------------------------
 
-// 0x80 to 0x9F. The five bytes the code page leaves undefined map to the C1 controls of the
-// same value, as Windows itself reads them, so that any byte of an old file survives a load and
-// a save.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-char32_t cp1252ToUnicode(unsigned char b) {
-    return (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : char32_t(b);
-}
-
-// The byte that stands for cp, or nothing when the code page cannot hold it.
-std::optional<unsigned char> unicodeToCp1252(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<unsigned char>(cp);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] == cp)
-            return static_cast<unsigned char>(0x80 + i);
-    return std::nullopt;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// One well-formed UTF-8 sequence at s[i]: its code point, and i moved past it. Nothing for a
-// malformed, overlong, surrogate or out-of-range sequence.
-std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    }
-    std::size_t len;
-    char32_t cp;
-    char32_t min;
-    if ((b0 & 0xE0) == 0xC0) {
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return std::nullopt;
-    }
-    if (s.size() - i < len)
-        return std::nullopt;
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80)
-            return std::nullopt;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return std::nullopt;
-    i += len;
-    return cp;
-}
-
-// The length of the run of ASCII bytes at the start of s.
-std::size_t asciiRun(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
-        ++i;
-    return i;
-}
-
 // Appends the (UTF-8) text in Windows-1252. False, with out partly written, at the first
 // character the code page cannot hold; a text that is not well-formed UTF-8 does not fit either,
 // and is then kept byte for byte in a UTF-8 file instead.
 bool appendAsCp1252(std::string& out, std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const std::size_t run = asciiRun(utf8.substr(i));
+        const std::size_t run = text::asciiRun(utf8.substr(i));
         out.append(utf8.data() + i, run);
         i += run;
         if (i == utf8.size())
@@ -137,10 +55,10 @@ bool appendAsCp1252(std::string& out, std::string_view utf8) {
                 continue;
             }
         }
-        const auto cp = nextUtf8(utf8, i);
+        const auto cp = text::nextUtf8(utf8, i);
         if (!cp)
             return false;
-        const auto b = unicodeToCp1252(*cp);
+        const auto b = text::unicodeToWindows1252(*cp);
         if (!b)
             return false;
         out += static_cast<char>(*b);
@@ -157,7 +75,7 @@ const std::array<Utf8Form, 256> kCp1252AsUtf8 = [] {
     std::array<Utf8Form, 256> table{};
     for (unsigned b = 0; b < 256; ++b) {
         std::string form;
-        appendUtf8(form, cp1252ToUnicode(static_cast<unsigned char>(b)));
+        text::appendUtf8(form, text::windows1252ToUnicode(static_cast<unsigned char>(b)));
         table[b].length = static_cast<unsigned char>(form.size());
         std::copy(form.begin(), form.end(), table[b].bytes);
     }
@@ -165,7 +83,7 @@ const std::array<Utf8Form, 256> kCp1252AsUtf8 = [] {
 }();
 
 void appendCp1252AsUtf8(std::string& out, std::string_view bytes) {
-    const std::size_t run = asciiRun(bytes);
+    const std::size_t run = text::asciiRun(bytes);
     out.append(bytes.data(), run);
     if (run == bytes.size())
         return;

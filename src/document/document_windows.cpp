@@ -1,4 +1,4 @@
-#include "document/document_windows.h"
+#include "window_registration.h"
 
 #include "document/text_editor_window.h"
 #include "platform/window_manager.h"

@@ -39,9 +39,6 @@ const QString kNote = QStringLiteral("frmNote");
 
 constexpr int kClientWidth = 6810;
 constexpr int kClientHeight = 4995;
-// The platform font dialog's flags: screen and printer fonts, scalable only, WYSIWYG, effects
-// and an Apply button.
-constexpr int kFontDialogFlags = 0x28303;
 
 const QString& reminderText() {
     static const QString text = QStringLiteral(
@@ -309,8 +306,6 @@ void TextEditorWindow::SavingDataAs() {
 }
 
 void TextEditorWindow::showNote() {
-    if (!windows().isRegistered(kNote))
-        return;
     // Not modal; the editor stays shown behind it.
     showWindow(kNote);
 }
@@ -476,7 +471,6 @@ void TextEditorWindow::Font() {
     const QString shown = QFontInfo(QFont(current.family)).family();
     FontRequest request;
     request.initial = {shown, current.pointSize, current.bold, current.italic, current.underline};
-    request.flags = kFontDialogFlags;
     std::optional<FontChoice> chosen = Dialogs::current().font(request);
     if (!chosen)
         return;

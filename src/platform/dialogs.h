@@ -52,7 +52,6 @@ struct FontChoice {
 
 struct FontRequest {
     FontChoice initial;
-    int flags = 0;
     friend bool operator==(const FontRequest&, const FontRequest&) = default;
 };
 

@@ -1,6 +1,6 @@
 #include "platform/print_pages.h"
 
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

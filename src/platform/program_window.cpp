@@ -41,6 +41,11 @@ void ProgramWindow::setFixedClientSizeTwips(int width, int height) {
     setFixedSize(sizeTw(width, height));
 }
 
+void ProgramWindow::setTabChain(const QList<QWidget*>& chain) {
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+}
+
 void ProgramWindow::centreOnScreen() {
     // Until the first show the client size stands for the outer size.
     placeCentred(QMargins());

@@ -33,6 +33,9 @@ public:
     // own colours overrides it and calls it from its constructor.
     virtual void applyGround();
 
+    // Tab moves through the widgets in this order.
+    void setTabChain(const QList<QWidget*>& chain);
+
     // The button that Enter presses when the focus is not on another button.
     void setDefaultButton(QPushButton* button);
     QPushButton* defaultButton() const { return m_defaultButton; }

@@ -1,8 +1,8 @@
 #include "platform/rich_text_edit.h"
 
-#include "platform/rtf/rtf.h"
 #include "platform/spell_marker.h"
 #include "platform/zoom.h"
+#include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

@@ -1,9 +1,10 @@
 #include "questionnaire/answer_page.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/look.h"
+#include "platform/qs.h"
 #include "platform/spell_marker.h"
 #include "platform/twips.h"
 #include "platform/zoom.h"
@@ -125,10 +126,6 @@ constexpr AnswerPageDesign kPages[] = {
     {"frmLife2", "Kithtale - Life in General #2", "frmLifeMain", S::Life, kLife2, {}},
     {"frmFinal", "Kithtale - Final Thoughts", "frmFinalMain", S::Final, kFinal, {}},
 };
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Layout in logical pixels. The page is two columns of group boxes, with an optional strip
 // under them; boxes are sized for long answers and the whole page stays within a 1024 x 768
@@ -327,8 +324,7 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
         }
     }
     chain << m_save << m_return;
-    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
-        setTabOrder(chain[i], chain[i + 1]);
+    setTabChain(chain);
 
     layOut();
     centreOnScreen();
@@ -470,7 +466,7 @@ void AnswerPage::Return() {
 }
 
 bool AnswerPage::closeRequested() {
-    return app::confirmExitAndEnd();
+    return confirmExitAndEnd();
 }
 
 } // namespace kt::questionnaire

@@ -1,5 +1,6 @@
-#include "questionnaire/questionnaire_windows.h"
+#include "window_registration.h"
 
+#include "platform/qs.h"
 #include "platform/window_manager.h"
 #include "questionnaire/answer_page.h"
 #include "questionnaire/program_state.h"
@@ -10,9 +11,8 @@ namespace kt::questionnaire {
 void registerQuestionnaireWindows(platform::WindowManager& windows, ProgramState& state) {
     for (const SectionScreenDesign& design : sectionScreenDesigns()) {
         const auto& section = QuestionCatalog::instance().section(design.section);
-        windows.registerWindow(
-            QString::fromUtf8(section.screen.data(), static_cast<qsizetype>(section.screen.size())),
-            [&design, &state] { return new SectionScreen(design, state); });
+        windows.registerWindow(platform::qs(section.screen),
+                               [&design, &state] { return new SectionScreen(design, state); });
     }
     for (const AnswerPageDesign& design : answerPageDesigns())
         windows.registerWindow(QString::fromUtf8(design.name),

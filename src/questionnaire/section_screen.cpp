@@ -1,8 +1,9 @@
 #include "questionnaire/section_screen.h"
 
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/look.h"
+#include "platform/qs.h"
 #include "platform/twips.h"
 #include "questionnaire/program_state.h"
 
@@ -84,10 +85,6 @@ constexpr SectionScreenDesign kScreens[] = {
     {SectionId::Final, "Kithtale - Final Thoughts", 6270, 2535, kFinalRows, 4440, 1920},
 };
 
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 } // namespace
 
 std::span<const SectionScreenDesign> sectionScreenDesigns() {
@@ -149,8 +146,7 @@ SectionScreen::SectionScreen(const SectionScreenDesign& design, ProgramState& st
     });
 
     tabChain << back << answeredChain;
-    for (qsizetype i = 0; i + 1 < tabChain.size(); ++i)
-        setTabOrder(tabChain[i], tabChain[i + 1]);
+    setTabChain(tabChain);
 
     centreOnScreen();
 }
@@ -179,15 +175,11 @@ void SectionScreen::frm2() {
 }
 
 void SectionScreen::openRowPage(const CatalogEntry& entry) {
-    const auto pages = QuestionCatalog::instance().section(m_design.section).pages;
-    if (pages.size() >= 2 && entry.page == pages[1])
-        frm2();
-    else
-        OpenAnswerPage(qs(entry.page));
+    OpenAnswerPage(qs(entry.page));
 }
 
 bool SectionScreen::closeRequested() {
-    return app::confirmExitAndEnd();
+    return confirmExitAndEnd();
 }
 
 } // namespace kt::questionnaire

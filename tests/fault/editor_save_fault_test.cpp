@@ -6,7 +6,7 @@
 
 #include "document/answer_data_file.h"
 #include "gui/editor_fixture.h"
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "fault/fault_support.h"
 
 #include "document/answer_data_file.h"
-#include "platform/rtf/rtf.h"
 #include "questionnaire/answer_store.h"
 #include "questionnaire/question_catalog.h"
+#include "rtf/rtf.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,8 +5,8 @@
 
 #include "document/answer_data_file.h"
 #include "platform/disk_sync.h"
-#include "platform/rtf/rtf.h"
 #include "questionnaire/answer_store.h"
+#include "rtf/rtf.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 #pragma once
 
 // Every window of the program by name, for checks that must hold on all of them.
+#include "platform/qs.h"
 #include "questionnaire/answer_page.h"
 #include "questionnaire/question_catalog.h"
 #include "questionnaire/section_screen.h"
@@ -15,8 +16,7 @@ inline QStringList allWindowNames() {
                           "frmWarranty", "frmShare", "frmVersionHx", "frmCredits2", "frmNote"})
         names << QString::fromLatin1(n);
     for (const questionnaire::SectionScreenDesign& s : questionnaire::sectionScreenDesigns()) {
-        const std::string_view screen = QuestionCatalog::instance().section(s.section).screen;
-        names << QString::fromUtf8(screen.data(), static_cast<qsizetype>(screen.size()));
+        names << platform::qs(QuestionCatalog::instance().section(s.section).screen);
     }
     for (const questionnaire::AnswerPageDesign& p : questionnaire::answerPageDesigns())
         names << QString::fromUtf8(p.name);

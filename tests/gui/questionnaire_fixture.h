@@ -1,6 +1,7 @@
 #pragma once
 
 // Helpers shared by the section-screen and answer-page tests.
+#include "platform/qs.h"
 #include "questionnaire/answer_page.h"
 #include "questionnaire/question_catalog.h"
 #include "questionnaire/section_screen.h"
@@ -12,9 +13,7 @@
 
 namespace kt::test {
 
-inline QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using platform::qs;
 
 inline QString screenOf(SectionId id) {
     return qs(QuestionCatalog::instance().section(id).screen);

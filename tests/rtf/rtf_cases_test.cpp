@@ -2,7 +2,7 @@
 // interface and compared under its manifest's mode; the cases' format assertions are below.
 #include "rtf_test_support.h"
 
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QSet>
 #include <QTextBlock>

@@ -1,7 +1,7 @@
 // Reader rules not covered by one case file each.
 #include "rtf_test_support.h"
 
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QColor>
 #include <QTextBlock>

@@ -2,7 +2,7 @@
 // stable over repeated cycles.
 #include "rtf_test_support.h"
 
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QBuffer>
 #include <QDir>

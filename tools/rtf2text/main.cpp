@@ -2,7 +2,7 @@
 // line breaks as LF, a table row's cells separated by tabs. Exit status 1 when FILE cannot be
 // read, 2 on wrong usage.
 #include "platform/headless.h"
-#include "platform/rtf/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace kt::app {
+namespace kt::platform {
 
 // The shared exit confirmation. True when the user answered Yes.
 bool ConfirmExit();
@@ -9,4 +9,4 @@ bool ConfirmExit();
 // returns true, on No returns false so the caller cancels the close.
 bool confirmExitAndEnd();
 
-} // namespace kt::app
+} // namespace kt::platform

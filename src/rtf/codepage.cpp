@@ -1,6 +1,7 @@
 #include "codepage.h"
 
 #include "codepage_tables.h"
+#include "text/encoding.h"
 
 #include <QStringDecoder>
 
@@ -212,13 +213,8 @@ void TextDecoder::decode(int codePage, QByteArrayView bytes, QString& out) {
 }
 
 int windows1252Byte(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    static const SingleByteTable* table = singleByteTable(1252);
-    for (int i = 0; i < 0x20; ++i)
-        if (table->high[i] == c)
-            return 0x80 + i;
-    return -1;
+    const std::optional<unsigned char> b = text::unicodeToWindows1252(c);
+    return b ? *b : -1;
 }
 
 char16_t symbolCharacter(unsigned char byte) {
@@ -226,41 +222,7 @@ char16_t symbolCharacter(unsigned char byte) {
 }
 
 bool isValidUtf8(QByteArrayView bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int extra = 0;
-        char32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p <= extra)
-            return false;
-        for (int i = 1; i <= extra; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-            return false;
-        p += extra + 1;
-    }
-    return true;
+    return text::isValidUtf8(std::string_view(bytes.data(), static_cast<size_t>(bytes.size())));
 }
 
 } // namespace kt::rtf::detail

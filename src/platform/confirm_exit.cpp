@@ -1,11 +1,9 @@
-#include "app/confirm_exit.h"
+#include "platform/confirm_exit.h"
 
 #include "platform/dialogs.h"
 #include "platform/window_manager.h"
 
-namespace kt::app {
-
-using namespace kt::platform;
+namespace kt::platform {
 
 bool ConfirmExit() {
     return messageBox(QStringLiteral("Are you sure you want to exit?  Any information not saved "
@@ -21,4 +19,4 @@ bool confirmExitAndEnd() {
     return true;
 }
 
-} // namespace kt::app
+} // namespace kt::platform

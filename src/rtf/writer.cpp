@@ -1,95 +1,8 @@
 #include "writer.h"
 
-#include "codepage.h"
-
-#include <QBuffer>
-#include <QHash>
-#include <QImage>
-#include <QImageReader>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextFrame>
-#include <QTextList>
-#include <QTextTable>
-#include <QUrl>
-
-#include <charconv>
-#include <cmath>
-#include <unordered_map>
-#include <vector>
+#include "writer_state.h"
 
 namespace kt::rtf::detail {
-
-namespace {
-
-constexpr char kHex[] = "0123456789abcdef";
-
-class Writer {
-public:
-    explicit Writer(const QTextDocument& document) : document_(document) {}
-    QByteArray run();
-
-private:
-    void defaults();
-    int listIndex(const QTextList* list);
-    int fontIndex(const QString& family);
-    int colorIndex(const QColor& color);
-    QString familyOf(const QTextCharFormat& format) const;
-    double pointSizeOf(const QTextCharFormat& format) const;
-
-    void header();
-    void listTable();
-    void frame(QTextFrame* frame);
-    void table(QTextTable* table);
-    void blockRange(int first, int last, bool inTable, bool endWithCell);
-    void block(const QTextBlock& block, bool inTable, const char* ending);
-    void paragraphProps(const QTextBlock& block, bool inTable);
-    void blockProps(const QTextBlock& block);
-    void runProps(const QTextCharFormat& format, QByteArray& props);
-    void text(QStringView text);
-    void image(const QTextImageFormat& format);
-
-    void word(const char* w) { out_.append(w); }
-    void number(long long n) {
-        char buffer[24];
-        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
-        out_.append(buffer, end - buffer);
-    }
-    void word(const char* w, long long n) {
-        out_.append(w);
-        number(n);
-    }
-
-    const QTextDocument& document_;
-    QByteArray out_;
-    std::vector<QString> fonts_;
-    QHash<QString, int> fontIndex_;
-    std::vector<QColor> colors_; // entry 0 is automatic, not stored
-    QHash<QRgb, int> colorIndex_;
-    std::vector<const QTextList*> lists_;
-    QHash<const QTextList*, int> listIndex_;
-    // What a run of each of the document's formats writes, worked out once per format.
-    struct RunInfo {
-        QByteArray props;
-        QString href;
-        bool image = false;
-    };
-    const RunInfo& runInfo(int formatIndex, const QTextCharFormat& format);
-    std::unordered_map<int, RunInfo> runs_; // node-based: references stay valid
-    std::unordered_map<int, std::pair<bool, QByteArray>> paragraphs_;
-    QString defaultFamily_;
-    double defaultSize_ = 12;
-};
-
-void appendNumber(QByteArray& out, long long n) {
-    char buffer[24];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
-    out.append(buffer, end - buffer);
-}
-
-long long twips(double points) {
-    return std::llround(points * 20.0);
-}
 
 QString Writer::familyOf(const QTextCharFormat& format) const {
     const QVariant families = format.property(QTextFormat::FontFamilies);
@@ -109,125 +22,6 @@ double Writer::pointSizeOf(const QTextCharFormat& format) const {
         format.intProperty(QTextFormat::FontPixelSize) > 0)
         return format.intProperty(QTextFormat::FontPixelSize) * 0.75;
     return defaultSize_;
-}
-
-int Writer::fontIndex(const QString& family) {
-    auto it = fontIndex_.constFind(family);
-    if (it != fontIndex_.constEnd())
-        return it.value();
-    const int index = static_cast<int>(fonts_.size());
-    fonts_.push_back(family);
-    fontIndex_.insert(family, index);
-    return index;
-}
-
-int Writer::colorIndex(const QColor& color) {
-    const QRgb rgb = color.rgb();
-    auto it = colorIndex_.constFind(rgb);
-    if (it != colorIndex_.constEnd())
-        return it.value();
-    colors_.push_back(color);
-    const int index = static_cast<int>(colors_.size());
-    colorIndex_.insert(rgb, index);
-    return index;
-}
-
-void Writer::defaults() {
-    const QFont font = document_.defaultFont();
-    defaultFamily_ = font.family().isEmpty() ? QStringLiteral("Arial") : font.family();
-    defaultSize_ = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
-}
-
-int Writer::listIndex(const QTextList* list) {
-    auto it = listIndex_.constFind(list);
-    if (it != listIndex_.constEnd())
-        return it.value();
-    lists_.push_back(list);
-    const int index = static_cast<int>(lists_.size());
-    listIndex_.insert(list, index);
-    return index;
-}
-
-void Writer::header() {
-    out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n{\\fonttbl");
-    for (size_t i = 0; i < fonts_.size(); ++i) {
-        word("{\\f", static_cast<long long>(i));
-        word("\\fnil\\fcharset0 ");
-        QString name = fonts_[i];
-        name.remove(u';');
-        text(name);
-        out_.append(";}");
-    }
-    out_.append("}\r\n{\\colortbl;");
-    for (const QColor& c : colors_) {
-        word("\\red", c.red());
-        word("\\green", c.green());
-        word("\\blue", c.blue());
-        out_.append(';');
-    }
-    out_.append("}\r\n");
-    listTable();
-}
-
-struct ListStyleInfo {
-    int nfc;
-    const char* bullet; // level text of a bullet list, null for numbered
-};
-
-ListStyleInfo styleInfo(QTextListFormat::Style style) {
-    switch (style) {
-    case QTextListFormat::ListDecimal:
-        return {0, nullptr};
-    case QTextListFormat::ListUpperRoman:
-        return {1, nullptr};
-    case QTextListFormat::ListLowerRoman:
-        return {2, nullptr};
-    case QTextListFormat::ListUpperAlpha:
-        return {3, nullptr};
-    case QTextListFormat::ListLowerAlpha:
-        return {4, nullptr};
-    case QTextListFormat::ListCircle:
-        return {23, "\\u9702 ?"};
-    case QTextListFormat::ListSquare:
-        return {23, "\\u9642 ?"};
-    default:
-        return {23, "\\u8226 ?"};
-    }
-}
-
-void Writer::listTable() {
-    if (lists_.empty())
-        return;
-    out_.append("{\\*\\listtable");
-    for (size_t i = 0; i < lists_.size(); ++i) {
-        const ListStyleInfo info = styleInfo(lists_[i]->format().style());
-        word("\r\n{\\list\\listtemplateid", static_cast<long long>(i) + 1);
-        for (int level = 0; level < 9; ++level) {
-            word("{\\listlevel\\levelnfc", info.nfc);
-            word("\\levelnfcn", info.nfc);
-            word("\\leveljc0\\levelfollow0\\levelstartat1");
-            if (info.bullet) {
-                word("{\\leveltext\\'01");
-                word(info.bullet);
-                word(";}{\\levelnumbers;}");
-            } else {
-                word("{\\leveltext\\'02\\'0");
-                out_.append(kHex[level]);
-                word(".;}{\\levelnumbers\\'01;}");
-            }
-            word("\\fi-360\\li", (level + 1) * 360);
-            out_.append('}');
-        }
-        word("\\listid", static_cast<long long>(i) + 1);
-        out_.append('}');
-    }
-    out_.append("}\r\n{\\*\\listoverridetable");
-    for (size_t i = 0; i < lists_.size(); ++i) {
-        word("{\\listoverride\\listid", static_cast<long long>(i) + 1);
-        word("\\listoverridecount0\\ls", static_cast<long long>(i) + 1);
-        out_.append('}');
-    }
-    out_.append("}\r\n");
 }
 
 void Writer::text(QStringView s) {
@@ -679,7 +473,7 @@ QByteArray Writer::run() {
     out_.reserve(document_.characterCount() * 2 + 256);
     frame(document_.rootFrame());
     out_.append("}\r\n");
-    if (fonts_.empty())
+    if (fonts_.items().empty())
         fontIndex(defaultFamily_);
     QByteArray body;
     body.swap(out_);
@@ -687,8 +481,6 @@ QByteArray Writer::run() {
     out_.append(body);
     return out_;
 }
-
-} // namespace
 
 QByteArray writeRtf(const QTextDocument& document) {
     Writer writer(document);

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <string_view>
+
+namespace kt::rtf::detail {
+
+// What a control word does. Words that behave alike share one value and differ in the entry's
+// value (the character a symbol word stands for, the underline style, the code page...).
+enum class Cw : std::uint8_t {
+    Unknown,
+    Ignore, // known, and carries nothing we keep
+    Skip,   // a destination whose content is never body text
+    // header
+    CodePage,
+    AnsiCpg,
+    Deff,
+    // font, colour and list tables, old-style paragraph numbering
+    FontTbl,
+    ColorTbl,
+    F,
+    FCharset,
+    Cpg,
+    Red,
+    Green,
+    Blue,
+    ListTable,
+    ListOverrideTable,
+    List,
+    ListLevel,
+    LevelNfc,
+    LevelText,
+    ListId,
+    ListOverride,
+    Ls,
+    Ilvl,
+    Pn,
+    PnStyle,
+    PnLvlBody,
+    PnLvl,
+    // pictures, shapes, objects and fields
+    Pict,
+    ShpPict,
+    Shp,
+    ShpInst,
+    Sn,
+    Sv,
+    ShpLeft,
+    ShpRight,
+    ShpTop,
+    ShpBottom,
+    Container, // text dropped, but \ud, \result and pictures inside are read
+    Result,
+    Field,
+    FldInst,
+    FldRslt,
+    PictureKind,
+    PicW,
+    PicH,
+    PicWGoal,
+    PicHGoal,
+    PicScaleX,
+    PicScaleY,
+    Bin,
+    // text: unicode, breaks and special characters
+    U,
+    Uc,
+    Par,
+    SoftPar, // ends a paragraph only when one is open
+    Page,
+    Symbol,
+    // table rows and cells
+    Trowd,
+    Cellx,
+    CellMerge,
+    Cell,
+    Row,
+    InTbl,
+    Itap,
+    // paragraph
+    Pard,
+    Align,
+    Li,
+    Ri,
+    Fi,
+    Sb,
+    Sa,
+    Sl,
+    SlMult,
+    Direction,
+    PageBb,
+    // character
+    Plain,
+    B,
+    I,
+    Underline,
+    Strike,
+    VAlign,
+    Raise,
+    V,
+    Fs,
+    Cf,
+    Highlight,
+    Background,
+    Caps,
+};
+
+// The part of the reader that handles a word.
+enum class Family : std::uint8_t {
+    None,
+    Skip,
+    Document,
+    Tables,
+    Objects,
+    Text,
+    Rows,
+    Paragraph,
+    Character,
+};
+
+struct ControlWord {
+    std::string_view name;
+    Cw word = Cw::Unknown;
+    Family family = Family::None;
+    // A word that may follow \*: it starts a destination we know, so the group is read rather
+    // than skipped.
+    bool destination = false;
+    // The character, style, flag or code page the word stands for, where its word needs one.
+    int value = 0;
+};
+
+// The entry for a name; an unknown name gives an entry with Cw::Unknown.
+const ControlWord& findControlWord(QByteArrayView name);
+
+} // namespace kt::rtf::detail

@@ -1,0 +1,244 @@
+// The reader's character and paragraph properties, and the formats and paragraph properties
+// the builder gets from them.
+#include "reader_state.h"
+
+#include <algorithm>
+
+namespace kt::rtf::detail {
+
+void Reader::paragraphWord(const ControlWord& w, const Token& t) {
+    const int param = t.param;
+    const bool on = !t.hasParam || param != 0;
+    ParaState& p = st_.para;
+    switch (w.word) {
+    case Cw::Pard:
+        p = ParaState();
+        return;
+    case Cw::Align:
+        p.align = static_cast<char>(w.value);
+        return;
+    case Cw::Li:
+        p.li = std::clamp(param, -31680, 31680);
+        return;
+    case Cw::Ri:
+        p.ri = std::clamp(param, -31680, 31680);
+        return;
+    case Cw::Fi:
+        p.fi = std::clamp(param, -31680, 31680);
+        return;
+    case Cw::Sb:
+        p.sb = std::clamp(param, 0, 31680);
+        return;
+    case Cw::Sa:
+        p.sa = std::clamp(param, 0, 31680);
+        return;
+    case Cw::Sl:
+        p.sl = std::clamp(param, -31680, 31680);
+        return;
+    case Cw::SlMult:
+        p.slMult = on;
+        return;
+    case Cw::Direction:
+        p.dir = static_cast<std::uint8_t>(w.value);
+        return;
+    case Cw::PageBb:
+        p.pageBreakBefore = on;
+        return;
+    default:
+        return;
+    }
+}
+
+void Reader::characterWord(const ControlWord& w, const Token& t) {
+    const int param = t.param;
+    const bool on = !t.hasParam || param != 0;
+    CharState& c = st_.chr;
+    switch (w.word) {
+    case Cw::Plain: {
+        const int link = c.link;
+        c = CharState();
+        c.link = link;
+        return;
+    }
+    case Cw::B:
+        c.bold = on;
+        return;
+    case Cw::I:
+        c.italic = on;
+        return;
+    case Cw::Underline:
+        c.underline = static_cast<std::uint8_t>(on ? w.value : QTextCharFormat::NoUnderline);
+        return;
+    case Cw::Strike:
+        c.strike = on;
+        return;
+    case Cw::VAlign:
+        c.valign = static_cast<std::uint8_t>(on ? w.value : QTextCharFormat::AlignNormal);
+        return;
+    case Cw::Raise:
+        // Raised or lowered text (\up6 is the default amount) is how some producers write
+        // superscripts and subscripts.
+        if (t.hasParam && param == 0)
+            c.valign = QTextCharFormat::AlignNormal;
+        else
+            c.valign = static_cast<std::uint8_t>(w.value);
+        return;
+    case Cw::V:
+        c.hidden = on;
+        return;
+    case Cw::Fs:
+        // Half-points; nonsense sizes fall back to the default rather than break the layout.
+        c.size = (t.hasParam && param >= 2 && param <= 3276) ? param : 24;
+        return;
+    case Cw::Cf:
+        c.fg = param;
+        return;
+    case Cw::Highlight:
+        c.bg = param > 0 ? param : -1;
+        return;
+    case Cw::Background:
+        c.bg = param;
+        return;
+    case Cw::Caps:
+        c.caps = static_cast<std::uint8_t>(on ? w.value : 0);
+        return;
+    default:
+        return;
+    }
+}
+
+int Reader::formatId() {
+    FormatCache& fc = formats_;
+    if (fc.currentId >= 0 && fc.currentState == st_.chr)
+        return fc.currentId;
+    if (fc.previousId >= 0 && fc.previousState == st_.chr) {
+        std::swap(fc.currentState, fc.previousState);
+        std::swap(fc.currentId, fc.previousId);
+        return fc.currentId;
+    }
+    auto it = fc.ids.find(st_.chr);
+    if (it == fc.ids.end()) {
+        it = fc.ids.emplace(st_.chr, static_cast<int>(fc.formats.size())).first;
+        fc.formats.push_back(makeFormat(st_.chr));
+        // A comparison computes the format's hash and keeps it with the format; the copy the
+        // cursor takes of it for every run inherits it, so the document's format collection
+        // does not hash the same format again for each run.
+        static const QTextCharFormat probe = [] {
+            QTextCharFormat f;
+            f.setProperty(QTextFormat::UserProperty, 1);
+            return f;
+        }();
+        [[maybe_unused]] const bool same = fc.formats.back() == probe;
+    }
+    fc.previousState = fc.currentState;
+    fc.previousId = fc.currentId;
+    fc.currentState = st_.chr;
+    fc.currentId = it->second;
+    return fc.currentId;
+}
+
+void Reader::forgetFormats() {
+    // The builder tells runs apart by id: ids of forgotten formats are never given again.
+    formats_.idBase += static_cast<int>(formats_.formats.size());
+    formats_.ids.clear();
+    formats_.formats.clear();
+    formats_.currentId = formats_.previousId = -1;
+}
+
+QTextCharFormat Reader::makeFormat(const CharState& c) const {
+    // Only what differs from plain text is set: fewer properties, cheaper format lookups.
+    QTextCharFormat f;
+    const int font = c.font >= 0 ? c.font : codePages_.defaultFont;
+    if (font >= 0) {
+        auto it = fontTable_.fonts.find(font);
+        if (it != fontTable_.fonts.end() && !it->second.name.isEmpty()) {
+            f.setFontFamilies(QStringList{it->second.name});
+        }
+    }
+    f.setFontPointSize(c.size / 2.0);
+    if (c.bold)
+        f.setFontWeight(QFont::Bold);
+    if (c.italic)
+        f.setFontItalic(true);
+    if (c.underline != QTextCharFormat::NoUnderline)
+        f.setUnderlineStyle(static_cast<QTextCharFormat::UnderlineStyle>(c.underline));
+    if (c.strike)
+        f.setFontStrikeOut(true);
+    if (c.valign != QTextCharFormat::AlignNormal)
+        f.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(c.valign));
+    const std::vector<QColor>& colors = colorTable_.colors;
+    if (c.fg >= 0 && static_cast<size_t>(c.fg) < colors.size() && colors[c.fg].isValid())
+        f.setForeground(colors[c.fg]);
+    if (c.bg >= 0 && static_cast<size_t>(c.bg) < colors.size() && colors[c.bg].isValid())
+        f.setBackground(colors[c.bg]);
+    if (c.caps == 1)
+        f.setFontCapitalization(QFont::AllUppercase);
+    else if (c.caps == 2)
+        f.setFontCapitalization(QFont::SmallCaps);
+    if (c.link > 0 && static_cast<size_t>(c.link) <= fields_.links.size()) {
+        f.setAnchor(true);
+        f.setAnchorHref(fields_.links[c.link - 1]);
+    }
+    return f;
+}
+
+ParagraphProps Reader::paragraphProps() const {
+    const ParaState& p = st_.para;
+    ParagraphProps props;
+    QTextBlockFormat& b = props.block;
+    switch (p.align) {
+    case 'l':
+        b.setAlignment(Qt::AlignLeft);
+        break;
+    case 'r':
+        b.setAlignment(Qt::AlignRight);
+        break;
+    case 'c':
+        b.setAlignment(Qt::AlignHCenter);
+        break;
+    case 'j':
+        b.setAlignment(Qt::AlignJustify);
+        break;
+    default:
+        break;
+    }
+    if (p.ls > 0) {
+        if (listStyle(p.ls, p.ilvl, props.listStyle)) {
+            props.listKey = p.ls;
+            props.listLevel = p.ilvl;
+        }
+    } else if (p.pnStyle < 0) {
+        props.listKey = -100 + p.pnStyle;
+        props.listLevel = p.pnLevel;
+        props.listStyle = static_cast<QTextListFormat::Style>(p.pnStyle);
+    }
+    if (props.listKey == 0) {
+        // A list carries its own indentation; the paragraph's would count twice.
+        if (p.li)
+            b.setLeftMargin(p.li / 20.0);
+        if (p.fi)
+            b.setTextIndent(p.fi / 20.0);
+    }
+    if (p.ri)
+        b.setRightMargin(p.ri / 20.0);
+    if (p.sb)
+        b.setTopMargin(p.sb / 20.0);
+    if (p.sa)
+        b.setBottomMargin(p.sa / 20.0);
+    if (p.sl < 0)
+        b.setLineHeight(-p.sl / 20.0, QTextBlockFormat::FixedHeight);
+    else if (p.sl > 0 && p.slMult && p.sl != 240)
+        b.setLineHeight(p.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+    else if (p.sl > 0 && !p.slMult)
+        b.setLineHeight(p.sl / 20.0, QTextBlockFormat::MinimumHeight);
+    if (p.dir == 1)
+        b.setLayoutDirection(Qt::LeftToRight);
+    else if (p.dir == 2)
+        b.setLayoutDirection(Qt::RightToLeft);
+    if (p.pageBreakBefore)
+        b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    props.inTable = p.inTable;
+    return props;
+}
+
+} // namespace kt::rtf::detail

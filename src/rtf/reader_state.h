@@ -1,0 +1,300 @@
+#pragma once
+
+// The RTF reader's class and its state, shared by the files that make up the reader:
+//   reader.cpp               the token loop, groups, text and the dispatch of control words
+//   reader_format.cpp        character and paragraph properties and the formats made of them
+//   reader_destinations.cpp  the font, colour and list tables
+//   reader_rows.cpp          table rows and cells
+//   reader_objects.cpp       pictures, shapes, objects and fields
+// Control words are registered in control_words.cpp.
+
+#include "builder.h"
+#include "codepage.h"
+#include "control_words.h"
+#include "tokenizer.h"
+
+#include <QColor>
+#include <QTextCharFormat>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+class QTextDocument;
+
+namespace kt::rtf::detail {
+
+enum class Dest : std::uint8_t {
+    Body,
+    Skip,
+    FontTable,
+    ColorTable,
+    Pict,
+    FieldInst,
+    ListTable,
+    ListOverride,
+    LevelText,
+    Pn,
+    Container, // text dropped, but \ud, \result and pictures inside are read
+    Shape,
+    ShapeName,
+    ShapeValue,
+};
+
+struct CharState {
+    int font = -1; // -1: the document's default font
+    int size = 24; // half-points
+    int fg = -1;
+    int bg = -1;
+    int link = 0; // 1-based index into the reader's links
+    bool bold = false;
+    bool italic = false;
+    bool strike = false;
+    bool hidden = false;
+    std::uint8_t underline = QTextCharFormat::NoUnderline;
+    std::uint8_t valign = QTextCharFormat::AlignNormal;
+    std::uint8_t caps = 0; // 0 none, 1 all capitals, 2 small capitals
+    bool operator==(const CharState&) const = default;
+};
+
+struct CharStateHash {
+    size_t operator()(const CharState& c) const {
+        size_t h = static_cast<size_t>(c.font) * 1000003u;
+        for (int v :
+             {c.size, c.fg, c.bg, c.link,
+              (c.bold ? 1 : 0) | (c.italic ? 2 : 0) | (c.strike ? 4 : 0) | (c.hidden ? 8 : 0) |
+                  (c.underline << 4) | (c.valign << 8) | (c.caps << 12)})
+            h = (h ^ static_cast<size_t>(v)) * 1099511628211u;
+        return h;
+    }
+};
+
+struct ParaState {
+    int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
+    int sl = 0;                                 // line spacing: twips, negative exact
+    bool slMult = false;                        // sl is in 240ths of a line
+    int ls = 0, ilvl = 0, itap = 0;
+    int pnStyle = 0; // a QTextListFormat::Style (all negative), 0 none, 1 a continuation
+    int pnLevel = 0;
+    char align = 0;       // 'l', 'r', 'c', 'j' or none
+    std::uint8_t dir = 0; // 1 left-to-right, 2 right-to-left
+    bool pageBreakBefore = false;
+    bool inTable = false;
+};
+
+struct GroupState {
+    CharState chr;
+    ParaState para;
+    int uc = 1;
+    int field = -1; // index of the field this group belongs to
+    Dest dest = Dest::Body;
+    bool star = false; // \* seen: an unknown destination word skips the group
+};
+
+// Raw text bytes awaiting decoding, and what is left of a \u fallback or a surrogate pair.
+struct PendingText {
+    // A lone text token stays a view into the data; only text joined with escaped bytes is
+    // copied.
+    QByteArrayView view;
+    QByteArray bytes;
+    bool nul = false; // a \'00 is among them
+    QString decoded;  // the pending bytes decoded
+    int skip = 0;     // \uc fallback still to skip
+    char16_t highSurrogate = 0;
+};
+
+// The document's code page and default font, and currentCodePage() for the last font asked.
+struct CodePages {
+    int document = 1252;
+    int defaultFont = -1;
+    bool valid = false;
+    int font = 0, documentSeen = 0, defaultSeen = 0, page = 0;
+};
+
+struct Font {
+    QString name;
+    int codePage = 0; // 0: the document's code page
+};
+
+// The font table, and the entry being read.
+struct FontTable {
+    std::unordered_map<int, Font> fonts;
+    int entryFont = -1;
+    int entryCharset = -1;
+    int entryCpg = 0;
+    QByteArray entryBytes;
+    QString entryName;
+    bool entryOpen = false;
+};
+
+// The colour table, and the entry being read.
+struct ColorTable {
+    std::vector<QColor> colors;
+    int red = 0, green = 0, blue = 0;
+    bool set = false;
+};
+
+struct ListLevel {
+    int nfc = 0;
+    QString text;
+};
+
+struct ListDef {
+    int id = 0;
+    std::vector<ListLevel> levels;
+};
+
+struct ListTables {
+    std::vector<ListDef> lists;
+    std::unordered_map<int, int> overrides; // \ls -> \listid
+    int overrideListId = 0;
+};
+
+// The table row definition being read.
+struct RowDefinition {
+    int cells = 0;
+    int cellFlags = 0;
+    std::vector<std::pair<int, int>> merges;
+    std::vector<int> edges; // right edge of each cell, twips
+};
+
+struct Shape {
+    QByteArray property;
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+struct Picture {
+    int kind = 0; // 1 PNG, 2 JPEG, 0 anything else
+    QByteArray data;
+    int nibble = -1;
+    int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
+    bool inShape = false;
+};
+
+struct Fields {
+    std::vector<QString> links;
+    std::vector<QString> instructions;
+};
+
+// Every distinct character state becomes one shared format, so runs compare by number and the
+// document's format collection finds each format at once.
+struct FormatCache {
+    std::unordered_map<CharState, int, CharStateHash> ids;
+    std::vector<QTextCharFormat> formats;
+    int idBase = 0; // added to an index into formats to make the id the builder sees
+    // The last two states asked for: text mostly alternates between a group's format and the
+    // one around it.
+    CharState currentState;
+    int currentId = -1;
+    CharState previousState;
+    int previousId = -1;
+};
+
+class Reader {
+public:
+    Reader(QByteArrayView data, QTextDocument& document)
+        : tokens_(data), document_(document), builder_(document) {}
+
+    void run();
+
+private:
+    // reader.cpp. Those marked inline are defined there only, for the token loop to inline them:
+    // a document is millions of tokens.
+    inline void groupOpen();
+    inline bool groupClose(); // false once the outermost group has closed
+    void controlWord(const Token& t);
+    void controlSymbol(char c);
+    inline void textBytes(QByteArrayView bytes);
+    inline void hexByte(unsigned char b);
+    void documentWord(const ControlWord& w, const Token& t);
+    void textWord(const ControlWord& w, const Token& t);
+
+    bool hasPending() const { return !pending_.view.isEmpty() || !pending_.bytes.isEmpty(); }
+    inline void appendPending(QByteArrayView bytes);
+    inline void appendPendingByte(char b);
+    void flushPending();
+    inline void emitText(QStringView text);
+    void emitChar(char16_t c);
+    void unicode(int value);
+    void closeSurrogate() {
+        if (pending_.highSurrogate) {
+            pending_.highSurrogate = 0;
+            emitChar(0xFFFD);
+        }
+    }
+    void paragraphEnd(bool soft);
+    int fontCodePage(int font) const;
+    // Asked for every text run; the answer changes only with the font or the tables.
+    int currentCodePage() {
+        CodePages& cp = codePages_;
+        if (!cp.valid || cp.font != st_.chr.font || cp.documentSeen != cp.document ||
+            cp.defaultSeen != cp.defaultFont) {
+            cp.font = st_.chr.font;
+            cp.documentSeen = cp.document;
+            cp.defaultSeen = cp.defaultFont;
+            cp.page = fontCodePage(st_.chr.font);
+            cp.valid = true;
+        }
+        return cp.page;
+    }
+    void enterDestination(Dest dest) { st_.dest = dest; }
+
+    // reader_format.cpp
+    void paragraphWord(const ControlWord& w, const Token& t);
+    void characterWord(const ControlWord& w, const Token& t);
+    int formatId();
+    const QTextCharFormat& charFormat() {
+        return formats_.formats[static_cast<size_t>(formatId())];
+    }
+    QTextCharFormat makeFormat(const CharState& c) const;
+    void forgetFormats();
+    ParagraphProps paragraphProps() const;
+
+    // reader_destinations.cpp
+    void tableWord(const ControlWord& w, const Token& t);
+    void fontTableBytes(QByteArrayView bytes);
+    void colorTableBytes(QByteArrayView bytes);
+    void levelTextBytes(QByteArrayView bytes);
+    void levelTextByte(unsigned char b);
+    void levelTextChar(char16_t c);
+    void fontNameChar(char16_t c);
+    void commitFont();
+    void commitColor();
+    // The list style of a paragraph in list \ls at level ilvl; false for a list without numbers.
+    bool listStyle(int ls, int ilvl, QTextListFormat::Style& style) const;
+
+    // reader_rows.cpp
+    void rowWord(const ControlWord& w, const Token& t);
+
+    // reader_objects.cpp
+    void objectWord(const ControlWord& w, const Token& t);
+    void pictureHex(QByteArrayView bytes);
+    void fieldInstructionBytes(QByteArrayView bytes);
+    void fieldInstructionByte(unsigned char b);
+    void fieldInstructionSymbol(char c);
+    void shapeNameBytes(QByteArrayView bytes);
+    void emitPicture();
+
+    Tokenizer tokens_;
+    QTextDocument& document_;
+    DocumentBuilder builder_;
+    TextDecoder decoder_;
+
+    std::vector<GroupState> stack_;
+    GroupState st_;
+    size_t overflow_ = 0;
+    bool started_ = false;
+
+    PendingText pending_;
+    CodePages codePages_;
+    FontTable fontTable_;
+    ColorTable colorTable_;
+    ListTables listTables_;
+    RowDefinition row_;
+    Shape shape_;
+    Picture picture_;
+    Fields fields_;
+    FormatCache formats_;
+};
+
+} // namespace kt::rtf::detail

@@ -1,0 +1,123 @@
+#pragma once
+
+// The RTF writer's class, shared by writer.cpp (the body: blocks, runs, tables, pictures) and
+// writer_tables.cpp (the header: font, colour and list tables, and the document's defaults).
+
+#include "codepage.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QImage>
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <charconv>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+namespace kt::rtf::detail {
+
+inline constexpr char kHex[] = "0123456789abcdef";
+
+// Distinct entries numbered in the order they are first met, from first on: the font, colour
+// and list tables.
+template <typename Key, typename Value> class Interned {
+public:
+    explicit Interned(int first) : first_(first) {}
+
+    int indexOf(const Key& key, const Value& value) {
+        auto it = index_.constFind(key);
+        if (it != index_.constEnd())
+            return it.value();
+        const int index = first_ + static_cast<int>(items_.size());
+        items_.push_back(value);
+        index_.insert(key, index);
+        return index;
+    }
+    const std::vector<Value>& items() const { return items_; }
+
+private:
+    int first_;
+    std::vector<Value> items_;
+    QHash<Key, int> index_;
+};
+
+struct ListStyleInfo {
+    int nfc;
+    const char* bullet; // level text of a bullet list, null for numbered
+};
+
+// A list style's number format and, for a bullet list, its level text.
+ListStyleInfo styleInfo(QTextListFormat::Style style);
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument& document) : document_(document) {}
+    QByteArray run();
+
+private:
+    void defaults();
+    int listIndex(const QTextList* list);
+    int fontIndex(const QString& family);
+    int colorIndex(const QColor& color);
+    QString familyOf(const QTextCharFormat& format) const;
+    double pointSizeOf(const QTextCharFormat& format) const;
+
+    void header();
+    void listTable();
+    void frame(QTextFrame* frame);
+    void table(QTextTable* table);
+    void blockRange(int first, int last, bool inTable, bool endWithCell);
+    void block(const QTextBlock& block, bool inTable, const char* ending);
+    void paragraphProps(const QTextBlock& block, bool inTable);
+    void blockProps(const QTextBlock& block);
+    void runProps(const QTextCharFormat& format, QByteArray& props);
+    void text(QStringView text);
+    void image(const QTextImageFormat& format);
+
+    void word(const char* w) { out_.append(w); }
+    void number(long long n) {
+        char buffer[24];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
+        out_.append(buffer, end - buffer);
+    }
+    void word(const char* w, long long n) {
+        out_.append(w);
+        number(n);
+    }
+
+    const QTextDocument& document_;
+    QByteArray out_;
+    Interned<QString, QString> fonts_{0};
+    Interned<QRgb, QColor> colors_{1}; // entry 0 is automatic, not stored
+    Interned<const QTextList*, const QTextList*> lists_{1};
+    // What a run of each of the document's formats writes, worked out once per format.
+    struct RunInfo {
+        QByteArray props;
+        QString href;
+        bool image = false;
+    };
+    const RunInfo& runInfo(int formatIndex, const QTextCharFormat& format);
+    std::unordered_map<int, RunInfo> runs_; // node-based: references stay valid
+    std::unordered_map<int, std::pair<bool, QByteArray>> paragraphs_;
+    QString defaultFamily_;
+    double defaultSize_ = 12;
+};
+
+inline void appendNumber(QByteArray& out, long long n) {
+    char buffer[24];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
+    out.append(buffer, end - buffer);
+}
+
+inline long long twips(double points) {
+    return std::llround(points * 20.0);
+}
+
+} // namespace kt::rtf::detail

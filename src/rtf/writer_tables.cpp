@@ -1,0 +1,102 @@
+// The RTF writer's header: the document's defaults and the font, colour and list tables,
+// listing what the body used.
+#include "writer_state.h"
+
+namespace kt::rtf::detail {
+
+int Writer::fontIndex(const QString& family) {
+    return fonts_.indexOf(family, family);
+}
+
+int Writer::colorIndex(const QColor& color) {
+    return colors_.indexOf(color.rgb(), color);
+}
+
+void Writer::defaults() {
+    const QFont font = document_.defaultFont();
+    defaultFamily_ = font.family().isEmpty() ? QStringLiteral("Arial") : font.family();
+    defaultSize_ = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
+}
+
+int Writer::listIndex(const QTextList* list) {
+    return lists_.indexOf(list, list);
+}
+
+void Writer::header() {
+    out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n{\\fonttbl");
+    for (size_t i = 0; i < fonts_.items().size(); ++i) {
+        word("{\\f", static_cast<long long>(i));
+        word("\\fnil\\fcharset0 ");
+        QString name = fonts_.items()[i];
+        name.remove(u';');
+        text(name);
+        out_.append(";}");
+    }
+    out_.append("}\r\n{\\colortbl;");
+    for (const QColor& c : colors_.items()) {
+        word("\\red", c.red());
+        word("\\green", c.green());
+        word("\\blue", c.blue());
+        out_.append(';');
+    }
+    out_.append("}\r\n");
+    listTable();
+}
+
+ListStyleInfo styleInfo(QTextListFormat::Style style) {
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return {0, nullptr};
+    case QTextListFormat::ListUpperRoman:
+        return {1, nullptr};
+    case QTextListFormat::ListLowerRoman:
+        return {2, nullptr};
+    case QTextListFormat::ListUpperAlpha:
+        return {3, nullptr};
+    case QTextListFormat::ListLowerAlpha:
+        return {4, nullptr};
+    case QTextListFormat::ListCircle:
+        return {23, "\\u9702 ?"};
+    case QTextListFormat::ListSquare:
+        return {23, "\\u9642 ?"};
+    default:
+        return {23, "\\u8226 ?"};
+    }
+}
+
+void Writer::listTable() {
+    if (lists_.items().empty())
+        return;
+    out_.append("{\\*\\listtable");
+    for (size_t i = 0; i < lists_.items().size(); ++i) {
+        const ListStyleInfo info = styleInfo(lists_.items()[i]->format().style());
+        word("\r\n{\\list\\listtemplateid", static_cast<long long>(i) + 1);
+        for (int level = 0; level < 9; ++level) {
+            word("{\\listlevel\\levelnfc", info.nfc);
+            word("\\levelnfcn", info.nfc);
+            word("\\leveljc0\\levelfollow0\\levelstartat1");
+            if (info.bullet) {
+                word("{\\leveltext\\'01");
+                word(info.bullet);
+                word(";}{\\levelnumbers;}");
+            } else {
+                word("{\\leveltext\\'02\\'0");
+                out_.append(kHex[level]);
+                word(".;}{\\levelnumbers\\'01;}");
+            }
+            word("\\fi-360\\li", (level + 1) * 360);
+            out_.append('}');
+        }
+        word("\\listid", static_cast<long long>(i) + 1);
+        out_.append('}');
+    }
+    out_.append("}\r\n{\\*\\listoverridetable");
+    for (size_t i = 0; i < lists_.items().size(); ++i) {
+        word("{\\listoverride\\listid", static_cast<long long>(i) + 1);
+        word("\\listoverridecount0\\ls", static_cast<long long>(i) + 1);
+        out_.append('}');
+    }
+    out_.append("}\r\n");
+}
+
+} // namespace kt::rtf::detail
