@@ -26,6 +26,7 @@ enum class Cw : std::uint8_t {
     Red,
     Green,
     Blue,
+    StyleSheet,
     ListTable,
     ListOverrideTable,
     List,
@@ -91,6 +92,8 @@ enum class Cw : std::uint8_t {
     SlMult,
     Direction,
     PageBb,
+    OutlineLevel,
+    Style,
     // character
     Plain,
     B,

@@ -1,6 +1,6 @@
 // The reader's tables: fonts, colours, lists (\listtable, \listoverridetable) and old-style
-// paragraph numbering (\pn). The style sheet is skipped: its styles are written out in full
-// on every paragraph that uses them.
+// paragraph numbering (\pn). Of the style sheet only the heading styles' outline levels are
+// kept: a style's other properties are written out in full on every paragraph that uses it.
 #include "reader_state.h"
 
 #include <algorithm>
@@ -81,6 +81,9 @@ void Reader::tableWord(const ControlWord& w, const Token& t) {
         }
         return;
 
+    case Cw::StyleSheet:
+        enterDestination(Dest::StyleSheet);
+        return;
     case Cw::ListTable:
         st_.dest = Dest::ListTable;
         return;

@@ -44,6 +44,12 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
     case Cw::PageBb:
         p.pageBreakBefore = on;
         return;
+    case Cw::OutlineLevel:
+        p.outline = std::clamp(param, -1, 9);
+        return;
+    case Cw::Style:
+        p.style = param;
+        return;
     default:
         return;
     }
@@ -262,6 +268,15 @@ ParagraphProps Reader::paragraphProps() const {
         b.setLayoutDirection(Qt::RightToLeft);
     if (p.pageBreakBefore)
         b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    // A heading's level is its own or its style's; the toolkit knows six.
+    int outline = p.outline;
+    if (outline < 0) {
+        auto it = styleOutlines_.find(p.style);
+        if (it != styleOutlines_.end())
+            outline = it->second;
+    }
+    if (outline >= 0 && outline < 6)
+        b.setHeadingLevel(outline + 1);
     props.inTable = p.inTable;
     return props;
 }

@@ -39,6 +39,7 @@ enum class Dest : std::uint8_t {
     Shape,
     ShapeName,
     ShapeValue,
+    StyleSheet,
 };
 
 struct CharState {
@@ -76,6 +77,8 @@ struct ParaState {
     int ls = 0, ilvl = 0, itap = 0;
     int pnStyle = 0; // a QTextListFormat::Style (all negative), 0 none, 1 a continuation
     int pnLevel = 0;
+    int style = 0;        // \s: the paragraph style
+    int outline = -1;     // \outlinelevel: 0 a first-level heading, -1 none
     char align = 0;       // 'l', 'r', 'c', 'j' or none
     std::uint8_t dir = 0; // 1 left-to-right, 2 right-to-left
     bool pageBreakBefore = false;
@@ -143,6 +146,9 @@ struct ListDef {
     int id = 0;
     std::vector<ListLevel> levels;
 };
+
+// The outline level of each paragraph style that has one: a heading style.
+using StyleOutlines = std::unordered_map<int, int>;
 
 struct ListTables {
     std::vector<ListDef> lists;
@@ -272,6 +278,7 @@ private:
     FontTable fontTable_;
     ColorTable colorTable_;
     ListTables listTables_;
+    StyleOutlines styleOutlines_;
     RowDefinition row_;
     Shape shape_;
     Picture picture_;

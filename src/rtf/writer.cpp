@@ -13,6 +13,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <unordered_map>
@@ -38,6 +39,7 @@ private:
     double pointSizeOf(const QTextCharFormat& format) const;
 
     void header();
+    void styleSheet();
     void listTable();
     void frame(QTextFrame* frame);
     void table(QTextTable* table);
@@ -79,6 +81,7 @@ private:
     std::unordered_map<int, std::pair<bool, QByteArray>> paragraphs_;
     QString defaultFamily_;
     double defaultSize_ = 12;
+    unsigned headingLevels_ = 0; // bit n: a heading of level n was written
 };
 
 void appendNumber(QByteArray& out, long long n) {
@@ -103,6 +106,13 @@ QString Writer::familyOf(const QTextCharFormat& format) const {
 }
 
 double Writer::pointSizeOf(const QTextCharFormat& format) const {
+    // A relative size (as headings from other formats carry) scales the document's size and
+    // wins over any size of its own, as it does on screen.
+    if (format.hasProperty(QTextFormat::FontSizeAdjustment)) {
+        static constexpr double kScale[] = {0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4};
+        const int step = std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6);
+        return kScale[step] * defaultSize_;
+    }
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
         return format.fontPointSize();
     if (format.hasProperty(QTextFormat::FontPixelSize) &&
@@ -166,7 +176,24 @@ void Writer::header() {
         out_.append(';');
     }
     out_.append("}\r\n");
+    styleSheet();
     listTable();
+}
+
+void Writer::styleSheet() {
+    // Only documents with headings have one: word processors know a heading by its style.
+    if (headingLevels_ == 0)
+        return;
+    out_.append("{\\stylesheet{\\s0\\snext0 Normal;}");
+    for (int level = 1; level <= 6; ++level) {
+        if (!(headingLevels_ & (1u << level)))
+            continue;
+        word("\r\n{\\s", level);
+        word("\\sbasedon0\\snext0\\outlinelevel", level - 1);
+        word(" heading ", level);
+        out_.append(";}");
+    }
+    out_.append("}\r\n");
 }
 
 struct ListStyleInfo {
@@ -442,6 +469,11 @@ void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
 
 void Writer::blockProps(const QTextBlock& b) {
     const QTextBlockFormat f = b.blockFormat();
+    if (const int level = f.headingLevel(); level >= 1 && level <= 6) {
+        headingLevels_ |= 1u << level;
+        word("\\s", level);
+        word("\\outlinelevel", level - 1);
+    }
     if (f.hasProperty(QTextFormat::BlockAlignment)) {
         const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
         if (a & Qt::AlignHCenter)

@@ -95,4 +95,46 @@ TEST(RtfFidelity, ACellMergedAcrossRowsAndColumnsStaysOneCell) {
     }
 }
 
+std::vector<int> headingLevels(const QTextDocument& doc) {
+    std::vector<int> levels;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        levels.push_back(b.blockFormat().headingLevel());
+    return levels;
+}
+
+TEST(RtfFidelity, HeadingsKeepTheirLevelsBothWays) {
+    QTextDocument doc;
+    readFile("wp-headings.rtf", doc);
+    EXPECT_EQ(headingLevels(doc), (std::vector{1, 0, 2, 0, 3, 0}));
+    EXPECT_EQ(doc.begin().text(), QStringLiteral("My childhood"));
+    // A paragraph whose level comes only from its style.
+    QTextDocument styled;
+    ASSERT_TRUE(kt::rtf::read("{\\rtf1{\\stylesheet{\\s0 Normal;}{\\s2\\outlinelevel1\\b "
+                              "heading 2;}}\\pard\\s2 School\\par\\pard body\\par}",
+                              styled));
+    EXPECT_EQ(headingLevels(styled), (std::vector{2, 0}));
+
+    // Headings made by the toolkit carry a size relative to the document's, which a word
+    // processor must see as the size it is on screen.
+    QTextDocument made;
+    made.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
+    made.setMarkdown(QStringLiteral("# Title\n\nbody\n\n### Part\n"));
+    const QByteArray rtf = kt::rtf::write(made);
+    EXPECT_TRUE(rtf.contains("\\s1\\outlinelevel0"));
+    EXPECT_TRUE(rtf.contains("{\\s1\\sbasedon0\\snext0\\outlinelevel0 heading 1;}"));
+    EXPECT_TRUE(rtf.contains("{\\s3\\sbasedon0\\snext0\\outlinelevel2 heading 3;}"));
+    EXPECT_FALSE(rtf.contains("heading 2"));
+    QTextDocument back;
+    ASSERT_TRUE(kt::rtf::read(rtf, back));
+    EXPECT_EQ(headingLevels(back), (std::vector{1, 0, 3}));
+    EXPECT_TRUE(runHas(back, QStringLiteral("Title"),
+                       [](const QTextCharFormat& f) { return f.fontPointSize() == 24; }));
+    EXPECT_TRUE(runHas(back, QStringLiteral("Part"),
+                       // 1.2 times 12 pt, to the half point
+                       [](const QTextCharFormat& f) { return f.fontPointSize() == 14.5; }));
+    EXPECT_TRUE(runHas(back, QStringLiteral("body"),
+                       [](const QTextCharFormat& f) { return f.fontPointSize() == 12; }));
+    EXPECT_EQ(kt::rtf::write(back), rtf);
+}
+
 } // namespace
