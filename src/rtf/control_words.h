@@ -108,6 +108,10 @@ enum class Cw : std::uint8_t {
     Highlight,
     Background,
     Caps,
+    AssocMode, // which script's properties the associated words below set
+    AssocB,
+    AssocI,
+    AssocFs,
 };
 
 // The part of the reader that handles a word.

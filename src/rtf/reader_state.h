@@ -11,6 +11,7 @@
 #include "builder.h"
 #include "codepage.h"
 #include "control_words.h"
+#include "scripts.h"
 #include "tokenizer.h"
 
 #include <QColor>
@@ -70,6 +71,21 @@ struct CharStateHash {
     }
 };
 
+// Bold, italic and size of one kind of script where a word processor set them apart from the
+// rest of the run (\ab, \ai, \afs): -1 and 0 mean as the rest.
+struct ScriptProps {
+    std::int8_t bold = -1;
+    std::int8_t italic = -1;
+    int size = 0;
+};
+
+struct AssociatedProps {
+    ScriptProps complex;   // after \rtlch: right-to-left, Indic, Thai...
+    ScriptProps eastAsian; // after \dbch
+    std::uint8_t mode = 0; // which of them \ab, \ai and \afs set: 0 complex, 1 East Asian, 2 none
+    bool any = false;      // any of them set
+};
+
 struct ParaState {
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
     int sl = 0;                                 // line spacing: twips, negative exact
@@ -87,6 +103,7 @@ struct ParaState {
 
 struct GroupState {
     CharState chr;
+    AssociatedProps assoc;
     ParaState para;
     int uc = 1;
     int field = -1; // index of the field this group belongs to
@@ -219,6 +236,7 @@ private:
     void appendPendingByte(char b);
     void flushPending();
     void emitText(QStringView text);
+    void emitScripts(QStringView text);
     void emitChar(char16_t c);
     void unicode(int value);
     void closeSurrogate();
@@ -230,7 +248,10 @@ private:
     void characterWord(const ControlWord& w, const Token& t);
     int fontCodePage(int font) const;
     int currentCodePage();
-    int formatId();
+    int formatId() { return formatId(st_.chr); }
+    int formatId(const CharState& state);
+    void associatedWord(const ControlWord& w, const Token& t);
+    CharState scriptState(Script script) const;
     const QTextCharFormat& charFormat() {
         return formats_.formats[static_cast<size_t>(formatId())];
     }
@@ -284,6 +305,7 @@ private:
     Picture picture_;
     Fields fields_;
     FormatCache formats_;
+    Script lastScript_ = Script::Latin; // of the last letter, for the neutral text after it
 };
 
 } // namespace kt::rtf::detail

@@ -1,6 +1,7 @@
 #include "writer.h"
 
 #include "codepage.h"
+#include "scripts.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -73,6 +74,9 @@ private:
     // What a run of each of the document's formats writes, worked out once per format.
     struct RunInfo {
         QByteArray props;
+        // The same with the associated properties a word processor takes for complex and for
+        // East Asian text.
+        QByteArray complexProps, eastAsianProps;
         QString href;
         bool image = false;
     };
@@ -553,14 +557,24 @@ const Writer::RunInfo& Writer::runInfo(int formatIndex, const QTextCharFormat& f
     info.image = f.isImageFormat();
     if (f.isAnchor())
         info.href = f.anchorHref();
-    if (!info.image)
+    if (!info.image) {
         runProps(f, info.props);
+        QByteArray associated;
+        if (f.fontWeight() >= 600)
+            associated.append("\\ab");
+        if (f.fontItalic())
+            associated.append("\\ai");
+        associated.append("\\afs");
+        appendNumber(associated, std::llround(pointSizeOf(f) * 2.0));
+        info.complexProps = info.props + "\\rtlch" + associated;
+        info.eastAsianProps = info.props + "\\dbch" + associated;
+    }
     return runs_.emplace(formatIndex, std::move(info)).first->second;
 }
 
 void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
     paragraphProps(b, inTable);
-    const RunInfo* open = nullptr; // the run group now open
+    const QByteArray* open = nullptr; // the properties of the run group now open
     QString href;
     bool fieldOpen = false;
     bool any = false;
@@ -602,15 +616,36 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
                 image(imageFormat);
             continue;
         }
-        if (!open || (open != &info && open->props != info.props)) {
-            if (open)
-                out_.append('}');
-            out_.append('{');
-            out_.append(info.props);
-            out_.append(' ');
+        // Complex and East Asian text go in groups of their own that carry their scripts'
+        // properties too; spaces and punctuation stay with the letters before them.
+        const bool latin =
+            std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
+        qsizetype start = 0;
+        Script script = Script::Latin;
+        for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
+            Script next = script;
+            if (i < piece.size()) {
+                next = scriptOf(piece[i].unicode());
+                if (next == Script::Neutral || next == script)
+                    continue;
+            }
+            if (i > start || i == piece.size()) {
+                const QByteArray& props = script == Script::Complex     ? info.complexProps
+                                          : script == Script::EastAsian ? info.eastAsianProps
+                                                                        : info.props;
+                if (!open || (open != &props && *open != props)) {
+                    if (open)
+                        out_.append('}');
+                    out_.append('{');
+                    out_.append(props);
+                    out_.append(' ');
+                }
+                open = &props;
+                text(piece.sliced(start, i - start));
+                start = i;
+            }
+            script = next;
         }
-        open = &info;
-        text(piece);
     }
     if (open)
         out_.append('}');

@@ -137,4 +137,53 @@ TEST(RtfFidelity, HeadingsKeepTheirLevelsBothWays) {
     EXPECT_EQ(kt::rtf::write(back), rtf);
 }
 
+bool isBold(const QTextCharFormat& f) {
+    return f.fontWeight() >= QFont::Bold;
+}
+bool isItalic(const QTextCharFormat& f) {
+    return f.fontItalic();
+}
+bool isPlain(const QTextCharFormat& f) {
+    return !isBold(f) && !isItalic(f) && f.fontPointSize() == 12;
+}
+
+void expectScriptEmphasis(const QTextDocument& doc) {
+    EXPECT_TRUE(runHas(doc, QStringLiteral("My friend "), isPlain));
+    EXPECT_TRUE(runHas(doc, QStringLiteral("\u05e9\u05dc\u05d5\u05dd \u05db\u05d4\u05df"), isBold));
+    EXPECT_TRUE(runHas(doc, QStringLiteral("\u0645\u0631\u064a\u0645"), isItalic));
+    EXPECT_TRUE(runHas(doc, QStringLiteral(" and "), isPlain));
+    EXPECT_TRUE(runHas(doc, QStringLiteral("\u738b\u5c0f\u660e"), isBold));
+    EXPECT_TRUE(runHas(doc, QStringLiteral("\u5c71\u7530\u592a\u90ce"), isItalic));
+    EXPECT_TRUE(runHas(doc, QStringLiteral("\u5927"),
+                       [](const QTextCharFormat& f) { return f.fontPointSize() == 18; }));
+}
+
+TEST(RtfFidelity, ComplexAndEastAsianTextKeepTheirEmphasisBothWays) {
+    QTextDocument doc;
+    readFile("wp-scripts-emphasis.rtf", doc);
+    expectScriptEmphasis(doc);
+    // Written with the associated properties as well, which is what a word processor reads
+    // for these scripts; a run mixing scripts is split so each piece carries its own.
+    const QByteArray rtf = kt::rtf::write(doc);
+    EXPECT_TRUE(rtf.contains("\\b\\rtlch\\ab\\afs24 \\u1513?"));
+    EXPECT_TRUE(rtf.contains("\\i\\rtlch\\ai\\afs24 \\u1605?"));
+    EXPECT_TRUE(rtf.contains("\\b\\dbch\\ab\\afs24 \\u29579?"));
+    EXPECT_TRUE(rtf.contains("\\dbch\\afs36 \\u22823?"));
+    QTextDocument back;
+    ASSERT_TRUE(kt::rtf::read(rtf, back));
+    expectScriptEmphasis(back);
+    EXPECT_EQ(back.toRawText(), doc.toRawText());
+    EXPECT_EQ(kt::rtf::write(back), rtf);
+
+    // A run marked bold only for its complex script: the Latin words in it stay plain.
+    QTextDocument mixed;
+    ASSERT_TRUE(
+        kt::rtf::read("{\\rtf1 {\\rtlch\\ab\\afs32 \\ltrch Anna \\u1513?\\u1500?, Ewa}}", mixed));
+    EXPECT_TRUE(runHas(mixed, QStringLiteral("Anna "), isPlain));
+    EXPECT_TRUE(runHas(mixed, QStringLiteral("\u05e9\u05dc, "), [](const QTextCharFormat& f) {
+        return isBold(f) && f.fontPointSize() == 16;
+    }));
+    EXPECT_TRUE(runHas(mixed, QStringLiteral("Ewa"), isPlain));
+}
+
 } // namespace
