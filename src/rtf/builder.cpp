@@ -137,6 +137,10 @@ void DocumentBuilder::applyParagraph(const ParagraphProps& props,
     cursor_.setBlockFormat(block);
     cursor_.setBlockCharFormat(markFormat);
     if (props.listKey != 0) {
+        // An item ends the deeper levels of its list: the next sub-list under it numbers
+        // from the start again.
+        lists_.erase(lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
+                     lists_.lower_bound(std::make_pair(props.listKey + 1, 0)));
         const auto key = std::make_pair(props.listKey, props.listLevel);
         auto it = lists_.find(key);
         if (it != lists_.end() && it->second) {

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 
 #include <gtest/gtest.h>
@@ -184,6 +185,25 @@ TEST(RtfFidelity, ComplexAndEastAsianTextKeepTheirEmphasisBothWays) {
         return isBold(f) && f.fontPointSize() == 16;
     }));
     EXPECT_TRUE(runHas(mixed, QStringLiteral("Ewa"), isPlain));
+}
+
+// Each list item as its marker and text, one item a line.
+std::string listMarkers(const QTextDocument& doc) {
+    QString markers;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        if (b.textList())
+            markers += b.textList()->itemText(b) + b.text() + u'\n';
+    return markers.toStdString();
+}
+
+TEST(RtfFidelity, ASubListUnderTheNextItemNumbersFromOne) {
+    QTextDocument doc;
+    readFile("wp-list-sublists.rtf", doc);
+    const std::string expected = "1.Anna\n1.Piotr\n2.Ewa\n2.Marek\n1.Olga\n2.Jan\n";
+    EXPECT_EQ(listMarkers(doc), expected);
+    QTextDocument back;
+    roundTrip(doc, back);
+    EXPECT_EQ(listMarkers(back), expected);
 }
 
 } // namespace
