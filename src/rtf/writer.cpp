@@ -732,6 +732,11 @@ void Writer::frame(QTextFrame* f) {
         const QTextBlock b = it.currentBlock();
         QTextFrame::iterator next = it;
         ++next;
+        // Nor is the empty block before a table that opens the document: written out, it would
+        // be an empty paragraph a word processor shows, and writes back, before the table.
+        if (b.position() == 0 && b.length() <= 1 && !next.atEnd() &&
+            qobject_cast<QTextTable*>(next.currentFrame()))
+            continue;
         // The empty block a document always keeps after a final table is not content.
         if (afterTable && next.atEnd() && b.length() <= 1 && f == document_.rootFrame())
             break;

@@ -206,4 +206,23 @@ TEST(RtfFidelity, ASubListUnderTheNextItemNumbersFromOne) {
     EXPECT_EQ(listMarkers(back), expected);
 }
 
+TEST(RtfFidelity, ADocumentThatOpensWithATableGainsNoParagraphBeforeIt) {
+    QTextDocument doc;
+    readFile("wp-table-first.rtf", doc);
+    const QString text = doc.toRawText();
+    ASSERT_TRUE(text.startsWith(QChar(0xFDD0))); // the table's first cell opens the document
+    QByteArray rtf = kt::rtf::write(doc);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        // Nothing a word processor would show as a paragraph comes before the table.
+        const qsizetype table = rtf.indexOf("\\trowd");
+        ASSERT_GT(table, 0);
+        EXPECT_FALSE(rtf.left(table).contains("\\par")) << cycle;
+        QTextDocument back;
+        ASSERT_TRUE(kt::rtf::read(rtf, back));
+        EXPECT_EQ(back.toRawText(), text);
+        EXPECT_EQ(back.blockCount(), doc.blockCount());
+        rtf = kt::rtf::write(back);
+    }
+}
+
 } // namespace
