@@ -88,8 +88,8 @@ bool Reader::groupClose() {
         stack_.back().para.pnStyle = st_.para.pnStyle;
         stack_.back().para.pnLevel = st_.para.pnLevel;
     }
-    if (closing == Dest::StyleSheet && parent == Dest::StyleSheet && st_.para.outline >= 0)
-        styleOutlines_[st_.para.style] = st_.para.outline; // one style's entry
+    if (closing == Dest::StyleSheet && parent == Dest::StyleSheet)
+        commitStyle();
     if (closing == Dest::Pict && parent != Dest::Pict)
         emitPicture();
     if (closing == Dest::Body) {
@@ -273,6 +273,10 @@ void Reader::textBytes(QByteArrayView bytes) {
         return;
     case Dest::LevelText:
         levelTextBytes(bytes);
+        return;
+    case Dest::StyleSheet:
+        if (styleSheet_.entryName.size() < 256)
+            styleSheet_.entryName.append(bytes.data(), bytes.size());
         return;
     default:
         return;

@@ -309,8 +309,8 @@ ParagraphProps Reader::paragraphProps() const {
     // A heading's level is its own or its style's; the toolkit knows six.
     int outline = p.outline;
     if (outline < 0) {
-        auto it = styleOutlines_.find(p.style);
-        if (it != styleOutlines_.end())
+        auto it = styleSheet_.outlines.find(p.style);
+        if (it != styleSheet_.outlines.end())
             outline = it->second;
     }
     if (outline >= 0 && outline < 6)

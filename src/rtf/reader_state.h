@@ -164,8 +164,12 @@ struct ListDef {
     std::vector<ListLevel> levels;
 };
 
-// The outline level of each paragraph style that has one: a heading style.
-using StyleOutlines = std::unordered_map<int, int>;
+// The outline level of each paragraph style that has one (a heading style), and the name of
+// the style sheet entry being read.
+struct StyleSheet {
+    std::unordered_map<int, int> outlines;
+    QByteArray entryName;
+};
 
 struct ListTables {
     std::vector<ListDef> lists;
@@ -269,6 +273,7 @@ private:
     void fontNameChar(char16_t c);
     void commitFont();
     void commitColor();
+    void commitStyle();
     // The list style of a paragraph in list \ls at level ilvl; false for a list without numbers.
     bool listStyle(int ls, int ilvl, QTextListFormat::Style& style) const;
 
@@ -299,7 +304,7 @@ private:
     FontTable fontTable_;
     ColorTable colorTable_;
     ListTables listTables_;
-    StyleOutlines styleOutlines_;
+    StyleSheet styleSheet_;
     RowDefinition row_;
     Shape shape_;
     Picture picture_;

@@ -4,7 +4,9 @@
 #include "rtf_test_support.h"
 
 #include "rtf/rtf.h"
+#include "structure.h"
 
+#include <QDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -222,6 +224,26 @@ TEST(RtfFidelity, ADocumentThatOpensWithATableGainsNoParagraphBeforeIt) {
         EXPECT_EQ(back.toRawText(), text);
         EXPECT_EQ(back.blockCount(), doc.blockCount());
         rtf = kt::rtf::write(back);
+    }
+}
+
+// What the differential harness found: each file reads as its stated structure, and keeps it
+// through our writer.
+TEST(RtfFidelity, DifferentialFindingsReadAsTheirStructure) {
+    const QDir dir(dataDir() + QStringLiteral("/rtf-differential"));
+    const QStringList files = dir.entryList({QStringLiteral("*.rtf")}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        const QString expected =
+            readUtf8(dir.filePath(name.chopped(4) + QStringLiteral(".structure.txt")));
+        QTextDocument doc;
+        ASSERT_TRUE(kt::rtf::read(readBytes(dir.filePath(name)), doc));
+        EXPECT_EQ(kt::rtftools::structure(doc).toStdString(), expected.toStdString())
+            << name.toStdString();
+        QTextDocument back;
+        roundTrip(doc, back);
+        EXPECT_EQ(kt::rtftools::structure(back).toStdString(), expected.toStdString())
+            << name.toStdString();
     }
 }
 
