@@ -220,9 +220,9 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// Converts every file to the word processor's RTF, into to/.
-bool convert(const QString& soffice, const QString& profile, const QStringList& files,
-             const QString& to, bool html) {
+// Converts the files to the word processor's RTF, into to/.
+bool convertSome(const QString& soffice, const QString& profile, const QStringList& files,
+                 const QString& to, bool html) {
     QStringList args{QStringLiteral("-env:UserInstallation=") +
                          QUrl::fromLocalFile(profile).toString(),
                      QStringLiteral("--headless")};
@@ -233,6 +233,15 @@ bool convert(const QString& soffice, const QString& profile, const QStringList& 
     QProcess p;
     p.start(soffice, args);
     return p.waitForFinished(-1) && p.exitCode() == 0;
+}
+
+// A few dozen files a run: one run given hundreds stopped part way without a word.
+bool convert(const QString& soffice, const QString& profile, const QStringList& files,
+             const QString& to, bool html) {
+    for (qsizetype i = 0; i < files.size(); i += 40)
+        if (!convertSome(soffice, profile, files.mid(i, 40), to, html))
+            return false;
+    return true;
 }
 
 struct Counts {
