@@ -82,6 +82,9 @@ public:
                 break;
             }
         }
+        // The document ends with a paragraph: LibreOffice 7.4 reads the last paragraph of any
+        // RTF file, its own too, without its list level.
+        html += QStringLiteral("<p>%1</p>").arg(words(3, true));
         return html + QStringLiteral("</body></html>");
     }
 
