@@ -62,7 +62,7 @@ void DocumentBuilder::open(bool inTable) {
         rows_.clear();
         rows_.emplace_back();
         rows_.back().merges = rowMerges_;
-        tableEdges_ = rowEdges_;
+        rows_.back().edges = rowEdges_;
         rowEnded_ = cellEnded_ = false;
         pendingBlock_ = false;
     } else if (!inTable && inTable_) {
@@ -72,6 +72,7 @@ void DocumentBuilder::open(bool inTable) {
         if (rowEnded_) {
             rows_.emplace_back();
             rows_.back().merges = rowMerges_;
+            rows_.back().edges = rowEdges_;
         } else if (rows_.back().cells.size() < static_cast<size_t>(kMaxColumns)) {
             rows_.back().cells.emplace_back();
         } else {
@@ -136,6 +137,10 @@ void DocumentBuilder::applyParagraph(const ParagraphProps& props,
     cursor_.setBlockFormat(block);
     cursor_.setBlockCharFormat(markFormat);
     if (props.listKey != 0) {
+        // An item ends the deeper levels of its list: the next sub-list under it numbers
+        // from the start again.
+        lists_.erase(lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
+                     lists_.lower_bound(std::make_pair(props.listKey + 1, 0)));
         const auto key = std::make_pair(props.listKey, props.listLevel);
         auto it = lists_.find(key);
         if (it != lists_.end() && it->second) {
@@ -164,8 +169,10 @@ void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int
     rowMerges_ = std::move(merges);
     rowEdges_ = std::move(rightEdges);
     // A row definition written after its cells (as some producers do) belongs to that row.
-    if (inTable_ && !rowEnded_ && !rows_.empty())
+    if (inTable_ && !rowEnded_ && !rows_.empty()) {
         rows_.back().merges = rowMerges_;
+        rows_.back().edges = rowEdges_;
+    }
 }
 
 void DocumentBuilder::endCell(const ParagraphProps& props, const QTextCharFormat& markFormat) {
@@ -182,34 +189,102 @@ void DocumentBuilder::endRow() {
     cellEnded_ = false;
 }
 
+namespace {
+
+// Cell edges this close together are one column boundary: producers round widths differently
+// from row to row.
+constexpr int kEdgeTolerance = 4;
+
+bool increasing(const std::vector<int>& edges) {
+    for (size_t i = 0; i < edges.size(); ++i)
+        if (edges[i] < -31680 || edges[i] > 31680 || (i > 0 && edges[i] <= edges[i - 1]))
+            return false;
+    return !edges.empty();
+}
+
+// The grid column whose boundary is the edge.
+int gridIndex(const std::vector<int>& grid, int edge) {
+    return static_cast<int>(std::lower_bound(grid.begin(), grid.end(), edge - kEdgeTolerance) -
+                            grid.begin());
+}
+
+} // namespace
+
+std::vector<int> DocumentBuilder::columnGrid(const std::vector<Row>& rows) {
+    // Word processors merge cells across columns by giving a row fewer, wider cells: the
+    // table's columns are the union of every row's cell edges.
+    std::vector<int> all;
+    for (const Row& row : rows)
+        if (increasing(row.edges))
+            all.insert(all.end(), row.edges.begin(), row.edges.end());
+    std::sort(all.begin(), all.end());
+    std::vector<int> grid;
+    for (int edge : all)
+        if (grid.empty() || edge - grid.back() > kEdgeTolerance)
+            grid.push_back(edge);
+    if (grid.size() > static_cast<size_t>(kMaxColumns))
+        grid.clear();
+    return grid;
+}
+
+std::vector<std::vector<DocumentBuilder::Placement>>
+DocumentBuilder::place(const std::vector<Row>& rows, const std::vector<int>& grid, int& columns) {
+    std::vector<std::vector<Placement>> placements(rows.size());
+    columns = std::max(1, static_cast<int>(grid.size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const Row& row = rows[r];
+        std::vector<Placement>& out = placements[r];
+        const size_t cells = std::min(row.cells.size(), static_cast<size_t>(kMaxColumns));
+        bool gridded = !grid.empty() && increasing(row.edges) && row.edges.size() >= cells;
+        int start = 0;
+        for (size_t c = 0; gridded && c < cells; ++c) {
+            const int end = gridIndex(grid, row.edges[c]);
+            if (end < start) {
+                gridded = false;
+                break;
+            }
+            out.push_back({start, end - start + 1, 0});
+            start = end + 1;
+        }
+        if (!gridded) {
+            // Cells without usable edges take one column each, as written.
+            out.clear();
+            for (size_t c = 0; c < cells; ++c)
+                out.push_back({static_cast<int>(c), 1, 0});
+            columns = std::max(columns, static_cast<int>(cells));
+        }
+        for (const auto& [cell, flags] : row.merges)
+            if (cell >= 0 && static_cast<size_t>(cell) < out.size())
+                out[static_cast<size_t>(cell)].flags = flags;
+    }
+    columns = std::min(columns, kMaxColumns);
+    return placements;
+}
+
 void DocumentBuilder::closeTable() {
     flushRun();
     inTable_ = false;
     std::vector<Row> rows;
     rows.swap(rows_);
-    std::vector<std::vector<std::pair<int, int>>> marks;
     // A row with nothing in it (a \row after the last cell mark) is not a row of the table.
     while (!rows.empty() && rows.back().cells.empty())
         rows.pop_back();
-    int columns = 1;
-    for (const Row& row : rows)
-        columns = std::max(columns, static_cast<int>(row.cells.size()));
-    columns = std::min(columns, kMaxColumns);
     if (rows.empty())
         rows.emplace_back();
-    for (const Row& row : rows)
-        marks.push_back(row.merges);
+    const std::vector<int> grid = columnGrid(rows);
+    int columns = 1;
+    std::vector<std::vector<Placement>> placements = place(rows, grid, columns);
 
     QTextTableFormat format;
     format.setBorder(1);
     format.setCellPadding(2);
     format.setCellSpacing(0);
     format.setBorderCollapse(true);
-    // Column widths from the first row's cell edges, when they cover every column.
-    if (static_cast<int>(tableEdges_.size()) == columns) {
+    // Column widths from the cell edges, when they cover every column.
+    if (static_cast<int>(grid.size()) == columns) {
         QList<QTextLength> widths;
         int left = 0;
-        for (int edge : tableEdges_) {
+        for (int edge : grid) {
             if (edge <= left || edge > 31680) {
                 widths.clear();
                 break;
@@ -225,8 +300,11 @@ void DocumentBuilder::closeTable() {
     const bool pageBreak = pageBreakNext_;
     pageBreakNext_ = false;
     for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t c = 0; c < rows[r].cells.size() && c < static_cast<size_t>(columns); ++c) {
-            cursor_ = table->cellAt(static_cast<int>(r), static_cast<int>(c)).firstCursorPosition();
+        for (size_t c = 0; c < placements[r].size(); ++c) {
+            const int column = placements[r][c].column;
+            if (column >= columns)
+                continue;
+            cursor_ = table->cellAt(static_cast<int>(r), column).firstCursorPosition();
             const std::vector<Paragraph>& paragraphs = rows[r].cells[c].paragraphs;
             for (size_t i = 0; i < paragraphs.size(); ++i) {
                 const Paragraph& p = paragraphs[i];
@@ -243,7 +321,7 @@ void DocumentBuilder::closeTable() {
             }
         }
     }
-    mergeCells(table, columns, marks);
+    mergeCells(table, std::move(placements));
     if (pageBreak)
         pageBreakNext_ = true;
     cursor_.setPosition(table->lastPosition() + 1);
@@ -266,7 +344,7 @@ bool isCharacterProperty(int id) {
 
 } // namespace
 
-void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, int columns) {
+bool DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, int columns) {
     // Only cells that are empty and not merged already are merged: text in a covered cell is
     // never folded away, and overlapping merges are left as plain cells.
     for (int r = row; r < row + rows; ++r)
@@ -274,9 +352,9 @@ void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, in
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.row() != r || cell.column() != c || cell.rowSpan() != 1 ||
                 cell.columnSpan() != 1)
-                return;
+                return false;
             if ((r != row || c != column) && cell.firstPosition() != cell.lastPosition())
-                return;
+                return false;
         }
     // Merging folds a covered cell's empty paragraph into the block before it, which then takes
     // the covered paragraph's format; give it that block's own format first so nothing changes.
@@ -301,54 +379,64 @@ void DocumentBuilder::merge(QTextTable* table, int row, int column, int rows, in
             }
         }
     table->mergeCells(row, column, rows, columns);
+    return true;
 }
 
-void DocumentBuilder::mergeCells(QTextTable* table, int columns,
-                                 const std::vector<std::vector<std::pair<int, int>>>& marks) {
-    // Merge marks per row: (cell, flags). Collected first, applied after, in one linear pass
-    // per direction.
-    const int rowCount = table->rows();
-    std::vector<std::vector<int>> flags(static_cast<size_t>(rowCount),
-                                        std::vector<int>(static_cast<size_t>(columns), 0));
-    bool any = false;
-    for (int r = 0; r < rowCount && r < static_cast<int>(marks.size()); ++r)
-        for (const auto& mark : marks[static_cast<size_t>(r)])
-            if (mark.first >= 0 && mark.first < columns) {
-                flags[static_cast<size_t>(r)][static_cast<size_t>(mark.first)] = mark.second;
-                any = true;
-            }
-    if (!any)
-        return;
-    std::vector<std::array<int, 4>> merges; // row, column, rows, columns
-    for (int r = 0; r < rowCount; ++r) {
-        const auto& f = flags[static_cast<size_t>(r)];
-        for (int c = 0; c < columns; ++c) {
-            if (!(f[static_cast<size_t>(c)] & MergeFirst))
+void DocumentBuilder::mergeCells(QTextTable* table,
+                                 std::vector<std::vector<Placement>> placements) {
+    // First the merge marks across columns: a \clmgf cell takes in the \clmrg cells after it.
+    std::vector<std::vector<Placement>> own = placements; // each cell's own grid span
+    for (std::vector<Placement>& row : placements) {
+        for (size_t c = 0; c < row.size(); ++c) {
+            if (!(row[c].flags & MergeFirst))
                 continue;
-            int span = 1;
-            while (c + span < columns && (f[static_cast<size_t>(c + span)] & MergeNext))
-                ++span;
-            if (span > 1)
-                merges.push_back({r, c, 1, span});
+            size_t next = c + 1;
+            while (next < row.size() && (row[next].flags & MergeNext)) {
+                row[c].span = row[next].column + row[next].span - row[c].column;
+                row[next].span = 0; // taken in
+                ++next;
+            }
         }
     }
-    for (int c = 0; c < columns; ++c) {
-        for (int r = 0; r < rowCount; ++r) {
-            if (!(flags[static_cast<size_t>(r)][static_cast<size_t>(c)] & MergeVFirst))
+    // Then down the rows: a \clvmgf cell takes in the \clvmrg cells below that start in its
+    // column, so a cell merged both ways becomes one rectangle.
+    const int rowCount = static_cast<int>(placements.size());
+    std::vector<std::array<int, 4>> merges; // row, column, rows, columns
+    for (int r = 0; r < rowCount; ++r) {
+        for (size_t c = 0; c < placements[static_cast<size_t>(r)].size(); ++c) {
+            Placement& p = placements[static_cast<size_t>(r)][c];
+            if (p.span <= 0)
                 continue;
-            int span = 1;
-            while (r + span < rowCount &&
-                   (flags[static_cast<size_t>(r + span)][static_cast<size_t>(c)] & MergeVNext))
-                ++span;
-            if (span > 1)
-                merges.push_back({r, c, span, 1});
-            r += span - 1;
+            int rows = 1;
+            if (p.flags & MergeVFirst) {
+                for (int below = r + 1; below < rowCount; ++below) {
+                    auto& next = placements[static_cast<size_t>(below)];
+                    auto it = std::find_if(next.begin(), next.end(), [&](const Placement& q) {
+                        return q.column == p.column && q.span > 0;
+                    });
+                    if (it == next.end() || !(it->flags & MergeVNext))
+                        break;
+                    it->span = 0;
+                    ++rows;
+                }
+            }
+            if (rows > 1 || p.span > 1)
+                merges.push_back({r, p.column, rows, p.span});
         }
     }
     if (merges.size() > kMaxMerges)
         merges.resize(kMaxMerges);
-    for (const auto& m : merges)
-        merge(table, m[0], m[1], m[2], m[3]);
+    const int columns = table->columns();
+    for (const auto& m : merges) {
+        const int span = std::min(m[3], columns - m[1]);
+        if (span < 1 || merge(table, m[0], m[1], m[2], span))
+            continue;
+        // A merge over text is refused; the cells it would have taken in keep their own widths.
+        for (int r = m[0]; r < m[0] + m[2]; ++r)
+            for (const Placement& p : own[static_cast<size_t>(r)])
+                if (p.column >= m[1] && p.column < m[1] + span && p.span > 1)
+                    merge(table, r, p.column, 1, std::min(p.span, columns - p.column));
+    }
 }
 
 void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat& markFormat) {

@@ -74,14 +74,23 @@ private:
     struct Row {
         std::vector<Cell> cells;
         std::vector<std::pair<int, int>> merges;
+        std::vector<int> edges;
+    };
+    // Where a cell sits in the table's column grid.
+    struct Placement {
+        int column = 0;
+        int span = 1;
+        int flags = 0;
     };
 
     void open(bool inTable);
     void flushRun();
     void closeTable();
-    void mergeCells(QTextTable* table, int columns,
-                    const std::vector<std::vector<std::pair<int, int>>>& marks);
-    void merge(QTextTable* table, int row, int column, int rows, int columns);
+    static std::vector<int> columnGrid(const std::vector<Row>& rows);
+    static std::vector<std::vector<Placement>> place(const std::vector<Row>& rows,
+                                                     const std::vector<int>& grid, int& columns);
+    void mergeCells(QTextTable* table, std::vector<std::vector<Placement>> placements);
+    bool merge(QTextTable* table, int row, int column, int rows, int columns);
     void applyParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat);
     Paragraph& tableParagraph();
     Cell& currentCell();
@@ -97,7 +106,6 @@ private:
     // The table being collected.
     bool inTable_ = false;
     std::vector<Row> rows_;
-    std::vector<int> tableEdges_;
     bool cellEnded_ = false;
     bool rowEnded_ = false;
     int rowCells_ = 0;

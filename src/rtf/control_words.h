@@ -26,6 +26,7 @@ enum class Cw : std::uint8_t {
     Red,
     Green,
     Blue,
+    StyleSheet,
     ListTable,
     ListOverrideTable,
     List,
@@ -91,6 +92,8 @@ enum class Cw : std::uint8_t {
     SlMult,
     Direction,
     PageBb,
+    OutlineLevel,
+    Style,
     // character
     Plain,
     B,
@@ -105,6 +108,10 @@ enum class Cw : std::uint8_t {
     Highlight,
     Background,
     Caps,
+    AssocMode, // which script's properties the associated words below set
+    AssocB,
+    AssocI,
+    AssocFs,
 };
 
 // The part of the reader that handles a word.

@@ -88,6 +88,8 @@ bool Reader::groupClose() {
         stack_.back().para.pnStyle = st_.para.pnStyle;
         stack_.back().para.pnLevel = st_.para.pnLevel;
     }
+    if (closing == Dest::StyleSheet && parent == Dest::StyleSheet)
+        commitStyle();
     if (closing == Dest::Pict && parent != Dest::Pict)
         emitPicture();
     if (closing == Dest::Body) {
@@ -156,9 +158,43 @@ void Reader::emitText(QStringView text) {
     closeSurrogate();
     if (st_.chr.hidden)
         return;
+    if (st_.assoc.any &&
+        (scriptState(Script::Complex) != st_.chr || scriptState(Script::EastAsian) != st_.chr)) {
+        emitScripts(text);
+        return;
+    }
     const int id = formatId();
     builder_.text(text, formats_.formats[static_cast<size_t>(id)], formats_.idBase + id,
                   st_.para.inTable);
+}
+
+void Reader::emitScripts(QStringView text) {
+    // Each piece of complex or East Asian text takes its own bold, italic and size; spaces,
+    // digits and punctuation go with the letters before them.
+    const CharState complex = scriptState(Script::Complex);
+    const CharState eastAsian = scriptState(Script::EastAsian);
+    qsizetype start = 0;
+    Script current = lastScript_;
+    auto flush = [&](qsizetype end) {
+        if (end <= start)
+            return;
+        const CharState& state = current == Script::Complex     ? complex
+                                 : current == Script::EastAsian ? eastAsian
+                                                                : st_.chr;
+        const int id = formatId(state);
+        builder_.text(text.sliced(start, end - start), formats_.formats[static_cast<size_t>(id)],
+                      formats_.idBase + id, st_.para.inTable);
+        start = end;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const Script s = scriptOf(text[i].unicode());
+        if (s == Script::Neutral || s == current)
+            continue;
+        flush(i);
+        current = s;
+    }
+    flush(text.size());
+    lastScript_ = current;
 }
 
 void Reader::emitChar(char16_t c) {
@@ -197,11 +233,7 @@ void Reader::unicode(int value) {
         }
         const QChar pair[2] = {QChar(pending_.highSurrogate), QChar(c)};
         pending_.highSurrogate = 0;
-        if (!st_.chr.hidden) {
-            const int id = formatId();
-            builder_.text(QStringView(pair, 2), formats_.formats[static_cast<size_t>(id)],
-                          formats_.idBase + id, st_.para.inTable);
-        }
+        emitText(QStringView(pair, 2));
         return;
     }
     char16_t out = c;
@@ -212,6 +244,7 @@ void Reader::unicode(int value) {
 
 void Reader::paragraphEnd(bool soft) {
     closeSurrogate();
+    lastScript_ = Script::Latin;
     builder_.endParagraph(paragraphProps(), charFormat(), soft);
 }
 
@@ -244,6 +277,10 @@ void Reader::textBytes(QByteArrayView bytes) {
         return;
     case Dest::LevelText:
         levelTextBytes(bytes);
+        return;
+    case Dest::StyleSheet:
+        if (styleSheet_.entryName.size() < 256)
+            styleSheet_.entryName.append(bytes.data(), bytes.size());
         return;
     default:
         return;

@@ -1,6 +1,6 @@
 // The reader's tables: fonts, colours, lists (\listtable, \listoverridetable) and old-style
-// paragraph numbering (\pn). The style sheet is skipped: its styles are written out in full
-// on every paragraph that uses them.
+// paragraph numbering (\pn). Of the style sheet only the heading styles' outline levels are
+// kept: a style's other properties are written out in full on every paragraph that uses it.
 #include "reader_state.h"
 
 #include <algorithm>
@@ -81,6 +81,10 @@ void Reader::tableWord(const ControlWord& w, const Token& t) {
         }
         return;
 
+    case Cw::StyleSheet:
+        enterDestination(Dest::StyleSheet);
+        styleSheet_.entryName.clear();
+        return;
     case Cw::ListTable:
         st_.dest = Dest::ListTable;
         return;
@@ -180,6 +184,20 @@ void Reader::commitFont() {
     ft.entryBytes.clear();
     ft.entryName.clear();
     ft.entryFont = -1;
+}
+
+void Reader::commitStyle() {
+    // A heading style is known by its outline level, or else by its name: some word
+    // processors give their heading styles no outline level of their own.
+    StyleSheet& ss = styleSheet_;
+    int outline = st_.para.outline;
+    const QByteArray name = ss.entryName.trimmed().chopped(ss.entryName.trimmed().endsWith(';'));
+    ss.entryName.clear();
+    if (outline < 0 && name.size() == 9 && name.toLower().startsWith("heading ") &&
+        name[8] >= '1' && name[8] <= '9')
+        outline = name[8] - '1';
+    if (outline >= 0)
+        ss.outlines[st_.para.style] = outline;
 }
 
 void Reader::colorTableBytes(QByteArrayView bytes) {

@@ -44,6 +44,12 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
     case Cw::PageBb:
         p.pageBreakBefore = on;
         return;
+    case Cw::OutlineLevel:
+        p.outline = std::clamp(param, -1, 9);
+        return;
+    case Cw::Style:
+        p.style = param;
+        return;
     default:
         return;
     }
@@ -58,8 +64,15 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
         const int link = c.link;
         c = CharState();
         c.link = link;
+        st_.assoc = AssociatedProps();
         return;
     }
+    case Cw::AssocMode:
+    case Cw::AssocB:
+    case Cw::AssocI:
+    case Cw::AssocFs:
+        associatedWord(w, t);
+        return;
     case Cw::B:
         c.bold = on;
         return;
@@ -107,19 +120,50 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
     }
 }
 
-int Reader::formatId() {
+void Reader::associatedWord(const ControlWord& w, const Token& t) {
+    AssociatedProps& a = st_.assoc;
+    const bool on = !t.hasParam || t.param != 0;
+    if (w.word == Cw::AssocMode) {
+        a.mode = static_cast<std::uint8_t>(w.value);
+        return;
+    }
+    if (a.mode > 1)
+        return;
+    ScriptProps& s = a.mode == 0 ? a.complex : a.eastAsian;
+    if (w.word == Cw::AssocB)
+        s.bold = on ? 1 : 0;
+    else if (w.word == Cw::AssocI)
+        s.italic = on ? 1 : 0;
+    else
+        s.size = (t.hasParam && t.param >= 2 && t.param <= 3276) ? t.param : 0;
+    a.any = true;
+}
+
+CharState Reader::scriptState(Script script) const {
+    CharState c = st_.chr;
+    const ScriptProps& s = script == Script::Complex ? st_.assoc.complex : st_.assoc.eastAsian;
+    if (s.bold >= 0)
+        c.bold = s.bold != 0;
+    if (s.italic >= 0)
+        c.italic = s.italic != 0;
+    if (s.size > 0)
+        c.size = s.size;
+    return c;
+}
+
+int Reader::formatId(const CharState& state) {
     FormatCache& fc = formats_;
-    if (fc.currentId >= 0 && fc.currentState == st_.chr)
+    if (fc.currentId >= 0 && fc.currentState == state)
         return fc.currentId;
-    if (fc.previousId >= 0 && fc.previousState == st_.chr) {
+    if (fc.previousId >= 0 && fc.previousState == state) {
         std::swap(fc.currentState, fc.previousState);
         std::swap(fc.currentId, fc.previousId);
         return fc.currentId;
     }
-    auto it = fc.ids.find(st_.chr);
+    auto it = fc.ids.find(state);
     if (it == fc.ids.end()) {
-        it = fc.ids.emplace(st_.chr, static_cast<int>(fc.formats.size())).first;
-        fc.formats.push_back(makeFormat(st_.chr));
+        it = fc.ids.emplace(state, static_cast<int>(fc.formats.size())).first;
+        fc.formats.push_back(makeFormat(state));
         // A comparison computes the format's hash and keeps it with the format; the copy the
         // cursor takes of it for every run inherits it, so the document's format collection
         // does not hash the same format again for each run.
@@ -132,7 +176,7 @@ int Reader::formatId() {
     }
     fc.previousState = fc.currentState;
     fc.previousId = fc.currentId;
-    fc.currentState = st_.chr;
+    fc.currentState = state;
     fc.currentId = it->second;
     return fc.currentId;
 }
@@ -237,6 +281,15 @@ ParagraphProps Reader::paragraphProps() const {
         b.setLayoutDirection(Qt::RightToLeft);
     if (p.pageBreakBefore)
         b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    // A heading's level is its own or its style's; the toolkit knows six.
+    int outline = p.outline;
+    if (outline < 0) {
+        auto it = styleSheet_.outlines.find(p.style);
+        if (it != styleSheet_.outlines.end())
+            outline = it->second;
+    }
+    if (outline >= 0 && outline < 6)
+        b.setHeadingLevel(outline + 1);
     props.inTable = p.inTable;
     return props;
 }

@@ -11,6 +11,7 @@
 #include "builder.h"
 #include "codepage.h"
 #include "control_words.h"
+#include "scripts.h"
 #include "tokenizer.h"
 
 #include <QColor>
@@ -39,6 +40,7 @@ enum class Dest : std::uint8_t {
     Shape,
     ShapeName,
     ShapeValue,
+    StyleSheet,
 };
 
 struct CharState {
@@ -69,6 +71,21 @@ struct CharStateHash {
     }
 };
 
+// Bold, italic and size of one kind of script where a word processor set them apart from the
+// rest of the run (\ab, \ai, \afs): -1 and 0 mean as the rest.
+struct ScriptProps {
+    std::int8_t bold = -1;
+    std::int8_t italic = -1;
+    int size = 0;
+};
+
+struct AssociatedProps {
+    ScriptProps complex;   // after \rtlch: right-to-left, Indic, Thai...
+    ScriptProps eastAsian; // after \dbch
+    std::uint8_t mode = 0; // which of them \ab, \ai and \afs set: 0 complex, 1 East Asian, 2 none
+    bool any = false;      // any of them set
+};
+
 struct ParaState {
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
     int sl = 0;                                 // line spacing: twips, negative exact
@@ -76,6 +93,8 @@ struct ParaState {
     int ls = 0, ilvl = 0, itap = 0;
     int pnStyle = 0; // a QTextListFormat::Style (all negative), 0 none, 1 a continuation
     int pnLevel = 0;
+    int style = 0;        // \s: the paragraph style
+    int outline = -1;     // \outlinelevel: 0 a first-level heading, -1 none
     char align = 0;       // 'l', 'r', 'c', 'j' or none
     std::uint8_t dir = 0; // 1 left-to-right, 2 right-to-left
     bool pageBreakBefore = false;
@@ -84,6 +103,7 @@ struct ParaState {
 
 struct GroupState {
     CharState chr;
+    AssociatedProps assoc;
     ParaState para;
     int uc = 1;
     int field = -1; // index of the field this group belongs to
@@ -142,6 +162,13 @@ struct ListLevel {
 struct ListDef {
     int id = 0;
     std::vector<ListLevel> levels;
+};
+
+// The outline level of each paragraph style that has one (a heading style), and the name of
+// the style sheet entry being read.
+struct StyleSheet {
+    std::unordered_map<int, int> outlines;
+    QByteArray entryName;
 };
 
 struct ListTables {
@@ -214,6 +241,7 @@ private:
     inline void appendPendingByte(char b);
     void flushPending();
     inline void emitText(QStringView text);
+    void emitScripts(QStringView text);
     void emitChar(char16_t c);
     void unicode(int value);
     void closeSurrogate() {
@@ -242,7 +270,10 @@ private:
     // reader_format.cpp
     void paragraphWord(const ControlWord& w, const Token& t);
     void characterWord(const ControlWord& w, const Token& t);
-    int formatId();
+    int formatId() { return formatId(st_.chr); }
+    int formatId(const CharState& state);
+    void associatedWord(const ControlWord& w, const Token& t);
+    CharState scriptState(Script script) const;
     const QTextCharFormat& charFormat() {
         return formats_.formats[static_cast<size_t>(formatId())];
     }
@@ -260,6 +291,7 @@ private:
     void fontNameChar(char16_t c);
     void commitFont();
     void commitColor();
+    void commitStyle();
     // The list style of a paragraph in list \ls at level ilvl; false for a list without numbers.
     bool listStyle(int ls, int ilvl, QTextListFormat::Style& style) const;
 
@@ -290,11 +322,13 @@ private:
     FontTable fontTable_;
     ColorTable colorTable_;
     ListTables listTables_;
+    StyleSheet styleSheet_;
     RowDefinition row_;
     Shape shape_;
     Picture picture_;
     Fields fields_;
     FormatCache formats_;
+    Script lastScript_ = Script::Latin; // of the last letter, for the neutral text after it
 };
 
 } // namespace kt::rtf::detail

@@ -16,6 +16,13 @@ QString Writer::familyOf(const QTextCharFormat& format) const {
 }
 
 double Writer::pointSizeOf(const QTextCharFormat& format) const {
+    // A relative size (as headings from other formats carry) scales the document's size and
+    // wins over any size of its own, as it does on screen.
+    if (format.hasProperty(QTextFormat::FontSizeAdjustment)) {
+        static constexpr double kScale[] = {0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4};
+        const int step = std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6);
+        return kScale[step] * defaultSize_;
+    }
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
         return format.fontPointSize();
     if (format.hasProperty(QTextFormat::FontPixelSize) &&
@@ -236,6 +243,11 @@ void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
 
 void Writer::blockProps(const QTextBlock& b) {
     const QTextBlockFormat f = b.blockFormat();
+    if (const int level = f.headingLevel(); level >= 1 && level <= 6) {
+        headingLevels_ |= 1u << level;
+        word("\\s", level);
+        word("\\outlinelevel", level - 1);
+    }
     if (f.hasProperty(QTextFormat::BlockAlignment)) {
         const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
         if (a & Qt::AlignHCenter)
@@ -315,14 +327,24 @@ const Writer::RunInfo& Writer::runInfo(int formatIndex, const QTextCharFormat& f
     info.image = f.isImageFormat();
     if (f.isAnchor())
         info.href = f.anchorHref();
-    if (!info.image)
+    if (!info.image) {
         runProps(f, info.props);
+        QByteArray associated;
+        if (f.fontWeight() >= 600)
+            associated.append("\\ab");
+        if (f.fontItalic())
+            associated.append("\\ai");
+        associated.append("\\afs");
+        appendNumber(associated, std::llround(pointSizeOf(f) * 2.0));
+        info.complexProps = info.props + "\\rtlch" + associated;
+        info.eastAsianProps = info.props + "\\dbch" + associated;
+    }
     return runs_.emplace(formatIndex, std::move(info)).first->second;
 }
 
 void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
     paragraphProps(b, inTable);
-    const RunInfo* open = nullptr; // the run group now open
+    const QByteArray* open = nullptr; // the properties of the run group now open
     QString href;
     bool fieldOpen = false;
     bool any = false;
@@ -364,15 +386,36 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
                 image(imageFormat);
             continue;
         }
-        if (!open || (open != &info && open->props != info.props)) {
-            if (open)
-                out_.append('}');
-            out_.append('{');
-            out_.append(info.props);
-            out_.append(' ');
+        // Complex and East Asian text go in groups of their own that carry their scripts'
+        // properties too; spaces and punctuation stay with the letters before them.
+        const bool latin =
+            std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
+        qsizetype start = 0;
+        Script script = Script::Latin;
+        for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
+            Script next = script;
+            if (i < piece.size()) {
+                next = scriptOf(piece[i].unicode());
+                if (next == Script::Neutral || next == script)
+                    continue;
+            }
+            if (i > start || i == piece.size()) {
+                const QByteArray& props = script == Script::Complex     ? info.complexProps
+                                          : script == Script::EastAsian ? info.eastAsianProps
+                                                                        : info.props;
+                if (!open || (open != &props && *open != props)) {
+                    if (open)
+                        out_.append('}');
+                    out_.append('{');
+                    out_.append(props);
+                    out_.append(' ');
+                }
+                open = &props;
+                text(piece.sliced(start, i - start));
+                start = i;
+            }
+            script = next;
         }
-        open = &info;
-        text(piece);
     }
     if (open)
         out_.append('}');
@@ -459,6 +502,11 @@ void Writer::frame(QTextFrame* f) {
         const QTextBlock b = it.currentBlock();
         QTextFrame::iterator next = it;
         ++next;
+        // Nor is the empty block before a table that opens the document: written out, it would
+        // be an empty paragraph a word processor shows, and writes back, before the table.
+        if (b.position() == 0 && b.length() <= 1 && !next.atEnd() &&
+            qobject_cast<QTextTable*>(next.currentFrame()))
+            continue;
         // The empty block a document always keeps after a final table is not content.
         if (afterTable && next.atEnd() && b.length() <= 1 && f == document_.rootFrame())
             break;

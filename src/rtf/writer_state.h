@@ -4,6 +4,7 @@
 // writer_tables.cpp (the header: font, colour and list tables, and the document's defaults).
 
 #include "codepage.h"
+#include "scripts.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -16,6 +17,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <unordered_map>
@@ -70,6 +72,7 @@ private:
     double pointSizeOf(const QTextCharFormat& format) const;
 
     void header();
+    void styleSheet();
     void listTable();
     void frame(QTextFrame* frame);
     void table(QTextTable* table);
@@ -100,6 +103,9 @@ private:
     // What a run of each of the document's formats writes, worked out once per format.
     struct RunInfo {
         QByteArray props;
+        // The same with the associated properties a word processor takes for complex and for
+        // East Asian text.
+        QByteArray complexProps, eastAsianProps;
         QString href;
         bool image = false;
     };
@@ -108,6 +114,7 @@ private:
     std::unordered_map<int, std::pair<bool, QByteArray>> paragraphs_;
     QString defaultFamily_;
     double defaultSize_ = 12;
+    unsigned headingLevels_ = 0; // bit n: a heading of level n was written
 };
 
 inline void appendNumber(QByteArray& out, long long n) {

@@ -40,7 +40,24 @@ void Writer::header() {
         out_.append(';');
     }
     out_.append("}\r\n");
+    styleSheet();
     listTable();
+}
+
+void Writer::styleSheet() {
+    // Only documents with headings have one: word processors know a heading by its style.
+    if (headingLevels_ == 0)
+        return;
+    out_.append("{\\stylesheet{\\s0\\snext0 Normal;}");
+    for (int level = 1; level <= 6; ++level) {
+        if (!(headingLevels_ & (1u << level)))
+            continue;
+        word("\r\n{\\s", level);
+        word("\\sbasedon0\\snext0\\outlinelevel", level - 1);
+        word(" heading ", level);
+        out_.append(";}");
+    }
+    out_.append("}\r\n");
 }
 
 ListStyleInfo styleInfo(QTextListFormat::Style style) {
