@@ -1,6 +1,7 @@
 #include "platform/rich_text_edit.h"
 
 #include "platform/rtf/rtf.h"
+#include "platform/wrap_guard.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -82,6 +83,7 @@ int ZoomDevice::metric(PaintDeviceMetric m) const {
 RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
+    m_wrap = new WrapGuard(this);
     attachDocument();
 }
 
@@ -90,6 +92,7 @@ RichTextEdit::~RichTextEdit() = default;
 void RichTextEdit::attachDocument() {
     connect(document(), &QTextDocument::contentsChange, this, &RichTextEdit::onContentsChange,
             Qt::UniqueConnection);
+    m_wrap->watch(document());
     setZoomFactor(m_zoom.factor());
 }
 
@@ -109,7 +112,7 @@ void RichTextEdit::setText(const QString& text) {
     BusyCursor busy(text.size() > kBusyTextLength);
     m_quiet = true;
     // Keeps the format at the insertion point for the whole new text.
-    setPlainText(text);
+    m_wrap->replace(text, [&] { setPlainText(text); });
     m_quiet = false;
     ++m_revision;
     Q_EMIT Change();
@@ -197,6 +200,7 @@ QString RichTextEdit::SelText() const {
 }
 
 void RichTextEdit::setSelText(const QString& text) {
+    m_wrap->aboutToInsert(text);
     QTextCursor c = textCursor();
     c.insertText(text);
     setTextCursor(c);
@@ -344,7 +348,7 @@ bool RichTextEdit::LoadFile(const QString& path, QString* error) {
             fresh->setUndoRedoEnabled(true);
             QPointer<QTextDocument> previous = m_ownedDocument;
             m_quiet = true;
-            setDocument(fresh);
+            m_wrap->replace(fresh->toRawText(), [&] { setDocument(fresh); });
             m_quiet = false;
             m_ownedDocument = fresh;
             delete previous.data();
@@ -472,8 +476,10 @@ bool RichTextEdit::canInsertFromMimeData(const QMimeData* source) const {
 void RichTextEdit::insertFromMimeData(const QMimeData* source) {
     if (!source->hasText())
         return;
+    const QString text = source->text();
+    m_wrap->aboutToInsert(text);
     QTextCursor c = textCursor();
-    c.insertText(source->text());
+    c.insertText(text);
     setTextCursor(c);
 }
 

@@ -15,6 +15,8 @@ class QTextDocument;
 
 namespace kt::platform {
 
+class WrapGuard;
+
 // The character format of a selection as the editor's commands see it.
 struct SelectionFormat {
     QString family;
@@ -142,6 +144,7 @@ private:
     QPointer<QTextDocument> m_ownedDocument;
     QList<QPointer<QAction>> m_editActions;
     ZoomDevice m_zoom;
+    WrapGuard* m_wrap;
 };
 
 } // namespace kt::platform

@@ -164,6 +164,7 @@ AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : QPlainTextEdi
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_wrap = new WrapGuard(this);
     // Tab moves on to the next question; answers rarely need a tab character.
     setTabChangesFocus(true);
     // The page names each box by its question; this says how typing in it works.
@@ -182,7 +183,7 @@ void AnswerBox::setAnswer(const std::string& stored) {
     // A lone CR or LF (from a file written elsewhere) is a line break too.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    setPlainText(text);
+    m_wrap->replace(text, [&] { setPlainText(text); });
 }
 
 std::string AnswerBox::answer() const {
@@ -205,10 +206,14 @@ bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void AnswerBox::insertFromMimeData(const QMimeData* source) {
-    if (source->hasText())
+    if (source->hasText()) {
+        m_wrap->aboutToInsert(source->text());
         QPlainTextEdit::insertFromMimeData(source);
-    else if (source->hasHtml())
-        insertPlainText(QTextDocumentFragment::fromHtml(source->html()).toPlainText());
+    } else if (source->hasHtml()) {
+        const QString text = QTextDocumentFragment::fromHtml(source->html()).toPlainText();
+        m_wrap->aboutToInsert(text);
+        insertPlainText(text);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/program_window.h"
+#include "platform/wrap_guard.h"
 #include "questionnaire/question_catalog.h"
 
 #include <QPlainTextEdit>
@@ -58,6 +59,9 @@ protected:
     // Pasted or dropped rich text arrives as its plain text, also when it comes without one.
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    platform::WrapGuard* m_wrap;
 };
 
 // One answer page: a label and a box per question, Save and Return.
