@@ -1,5 +1,6 @@
 #include "platform/rich_text_edit.h"
 
+#include "platform/busy_cursor.h"
 #include "platform/rtf/rtf.h"
 #include "platform/wrap_guard.h"
 
@@ -33,23 +34,6 @@ bool isBreak(char16_t c) {
     // Paragraph and line separators, and the frame marks that plain text shows as breaks too.
     return c == 0x2029 || c == 0x2028 || c == 0xFDD0 || c == 0xFDD1;
 }
-
-class BusyCursor {
-public:
-    explicit BusyCursor(bool busy) : m_busy(busy) {
-        if (m_busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor() {
-        if (m_busy)
-            QApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    bool m_busy;
-};
 
 } // namespace
 
@@ -110,6 +94,8 @@ QString RichTextEdit::Text() const {
 
 void RichTextEdit::setText(const QString& text) {
     BusyCursor busy(text.size() > kBusyTextLength);
+    if (busy && isVisible())
+        window()->repaint(); // the window stays drawn while the text goes in
     m_quiet = true;
     // Keeps the format at the insertion point for the whole new text.
     m_wrap->replace(text, [&] { setPlainText(text); });

@@ -1,6 +1,7 @@
 #include "questionnaire/answer_page.h"
 
 #include "app/confirm_exit.h"
+#include "platform/busy_cursor.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/look.h"
@@ -141,6 +142,9 @@ constexpr int kButtonGap = 10;
 constexpr int kMaxClientHeight = 700; // 768 less a title bar, a frame and a panel
 constexpr int kClientWidth = 2 * kMargin + 2 * kColumnWidth + kGutter;
 } // namespace metric
+
+// Answers longer than this together take a noticeable moment to lay out.
+constexpr std::size_t kBusyAnswerBytes = std::size_t{1} << 20;
 
 bool inLeft(Place p) {
     return p == L1 || p == L2 || p == L;
@@ -407,6 +411,12 @@ void AnswerPage::layOut() {
 }
 
 void AnswerPage::activated() {
+    std::size_t total = 0;
+    for (const Question& q : m_questions)
+        total += m_state.answers.textOf(*q.entry).size();
+    const BusyCursor busy(total > kBusyAnswerBytes);
+    if (busy && isVisible())
+        repaint(); // the page stays drawn while its boxes fill
     for (const Question& q : m_questions)
         q.box->setAnswer(m_state.answers.textOf(*q.entry));
     ModifiedFlag = QStringLiteral("N");
