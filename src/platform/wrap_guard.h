@@ -30,8 +30,10 @@ bool hasLongUnbrokenRun(QStringView text, qsizetype limit = kLongestWord);
 // stretch of n characters without a break opportunity (a pasted row of links, a line of dashes)
 // costs n squared: a megabyte freezes the window for most of a minute. A control holding such a
 // stretch longer than kLongestWord wraps anywhere instead, where every line costs what it holds.
-// Only the layout changes: the text, the document and everything saved stay as they are. Once a
-// control wraps anywhere it keeps doing so until its whole text is replaced.
+// Only the layout changes: the text, the document and everything saved stay as they are. The
+// toolkit takes one wrap mode per document, so the control's other paragraphs break anywhere too
+// while it holds such a stretch. Once a control wraps anywhere it keeps doing so until its whole
+// text is replaced.
 class WrapGuard final : public QObject {
     Q_OBJECT
 public:
