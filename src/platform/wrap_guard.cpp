@@ -67,7 +67,7 @@ void WrapGuard::aboutToInsert(QStringView text) {
 }
 
 void WrapGuard::onContentsChange(int position, int, int added) {
-    if (m_anywhere || !m_document)
+    if (m_anywhere || m_replacing || !m_document)
         return;
     // Stretches elsewhere were short before this change; a long one now runs through it.
     const int last = m_document->characterCount() - 1;

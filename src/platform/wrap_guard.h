@@ -47,7 +47,9 @@ public:
         const bool anywhere = hasLongUnbrokenRun(text);
         if (anywhere)
             setAnywhere(true);
+        m_replacing = true; // the new text is known already: no need to look at it again
         replace();
+        m_replacing = false;
         if (!anywhere)
             setAnywhere(false);
     }
@@ -69,6 +71,7 @@ private:
     QPointer<QTextDocument> m_document;
     QMetaObject::Connection m_connection;
     bool m_anywhere = false;
+    bool m_replacing = false;
 };
 
 } // namespace kt::platform
