@@ -6,6 +6,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <utility>
 
 namespace kt::platform {
 

@@ -59,8 +59,6 @@ public:
     // The document to watch, when the control got another one.
     void watch(QTextDocument* document);
 
-    bool wrapsAnywhere() const { return m_anywhere; }
-
 private:
     WrapGuard(QObject* edit, std::function<void(QTextOption::WrapMode)> setMode,
               QTextDocument* document);
