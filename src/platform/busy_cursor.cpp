@@ -2,12 +2,16 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QWidget>
 
 namespace kt::platform {
 
-BusyCursor::BusyCursor(bool busy) : m_busy(busy) {
-    if (m_busy)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+BusyCursor::BusyCursor(bool busy, QWidget* window) : m_busy(busy) {
+    if (!m_busy)
+        return;
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    if (window && window->isVisible())
+        window->repaint();
 }
 
 BusyCursor::~BusyCursor() {

@@ -93,9 +93,7 @@ QString RichTextEdit::Text() const {
 }
 
 void RichTextEdit::setText(const QString& text) {
-    BusyCursor busy(text.size() > kBusyTextLength);
-    if (busy && isVisible())
-        window()->repaint(); // the window stays drawn while the text goes in
+    BusyCursor busy(text.size() > kBusyTextLength, window());
     m_quiet = true;
     // Keeps the format at the insertion point for the whole new text.
     m_wrap->replace(text, [&] { setPlainText(text); });
@@ -328,7 +326,7 @@ bool RichTextEdit::LoadFile(const QString& path, QString* error) {
     fresh->setUndoRedoEnabled(false);
     bool ok = false;
     {
-        BusyCursor busy(QFileInfo(path).size() > kBusyTextLength);
+        BusyCursor busy(QFileInfo(path).size() > kBusyTextLength, window());
         ok = rtf::loadFile(path, *fresh, error);
         if (ok) {
             fresh->setUndoRedoEnabled(true);

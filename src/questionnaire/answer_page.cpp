@@ -414,9 +414,7 @@ void AnswerPage::activated() {
     std::size_t total = 0;
     for (const Question& q : m_questions)
         total += m_state.answers.textOf(*q.entry).size();
-    const BusyCursor busy(total > kBusyAnswerBytes);
-    if (busy && isVisible())
-        repaint(); // the page stays drawn while its boxes fill
+    const BusyCursor busy(total > kBusyAnswerBytes, this);
     for (const Question& q : m_questions)
         q.box->setAnswer(m_state.answers.textOf(*q.entry));
     ModifiedFlag = QStringLiteral("N");

@@ -6,6 +6,7 @@
 #include "questionnaire/answer_page.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,6 +136,24 @@ TEST(WrapGuard, TheEditorWrapsALongRunAnywhereAndSavesItUnchanged) {
     edit.insertFromMimeData(&mime);
     EXPECT_EQ(edit.wordWrapMode(), QTextOption::WrapAnywhere);
     EXPECT_EQ(edit.Text(), unbroken(2000) + QStringLiteral("a b"));
+}
+
+// More than a million characters go into the editor under the wait cursor, which goes again.
+TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
+    OpenEdit edit;
+    edit.show();
+    for (const qsizetype size : {qsizetype{100}, qsizetype{(1 << 20) + 1}}) {
+        std::vector<bool> waiting;
+        const auto c = QObject::connect(edit.document(), &QTextDocument::contentsChange, [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            waiting.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+        });
+        edit.setText(words(size));
+        QObject::disconnect(c);
+        ASSERT_FALSE(waiting.empty());
+        EXPECT_EQ(waiting.front(), size > 1000) << size;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
 }
 
 } // namespace
