@@ -1,7 +1,6 @@
 // Text with a long stretch and no place to break a line: the answer boxes and the editor wrap it
 // anywhere (so laying it out stays linear) and keep every character of it.
 #include "platform/rich_text_edit.h"
-#include "platform/rtf/rtf.h"
 #include "platform/wrap_guard.h"
 #include "questionnaire/answer_page.h"
 
