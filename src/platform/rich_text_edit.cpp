@@ -1,6 +1,8 @@
 #include "platform/rich_text_edit.h"
 
+#include "platform/busy_cursor.h"
 #include "platform/spell_marker.h"
+#include "platform/wrap_guard.h"
 #include "platform/zoom.h"
 #include "rtf/rtf.h"
 
@@ -31,23 +33,6 @@ bool isBreak(char16_t c) {
     // Paragraph and line separators, and the frame marks that plain text shows as breaks too.
     return c == 0x2029 || c == 0x2028 || c == 0xFDD0 || c == 0xFDD1;
 }
-
-class BusyCursor {
-public:
-    explicit BusyCursor(bool busy) : m_busy(busy) {
-        if (m_busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor() {
-        if (m_busy)
-            QApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    bool m_busy;
-};
 
 } // namespace
 
@@ -82,6 +67,7 @@ RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
     m_spelling = new SpellMarker(this);
+    m_wrap = new WrapGuard(this);
     attachDocument();
 }
 
@@ -91,6 +77,7 @@ void RichTextEdit::attachDocument() {
     connect(document(), &QTextDocument::contentsChange, this, &RichTextEdit::onContentsChange,
             Qt::UniqueConnection);
     m_spelling->setDocument(document());
+    m_wrap->watch(document());
     setZoomFactor(m_zoom.factor());
 }
 
@@ -107,10 +94,10 @@ QString RichTextEdit::Text() const {
 }
 
 void RichTextEdit::setText(const QString& text) {
-    BusyCursor busy(text.size() > kBusyTextLength);
+    BusyCursor busy(text.size() > kBusyTextLength, window());
     m_quiet = true;
     // Keeps the format at the insertion point for the whole new text.
-    setPlainText(text);
+    m_wrap->replace(text, [&] { setPlainText(text); });
     m_quiet = false;
     ++m_revision;
     Q_EMIT Change();
@@ -198,6 +185,7 @@ QString RichTextEdit::SelText() const {
 }
 
 void RichTextEdit::setSelText(const QString& text) {
+    m_wrap->aboutToInsert(text);
     QTextCursor c = textCursor();
     c.insertText(text);
     setTextCursor(c);
@@ -339,13 +327,13 @@ bool RichTextEdit::LoadFile(const QString& path, QString* error) {
     fresh->setUndoRedoEnabled(false);
     bool ok = false;
     {
-        BusyCursor busy(QFileInfo(path).size() > kBusyTextLength);
+        BusyCursor busy(QFileInfo(path).size() > kBusyTextLength, window());
         ok = rtf::loadFile(path, *fresh, error);
         if (ok) {
             fresh->setUndoRedoEnabled(true);
             QPointer<QTextDocument> previous = m_ownedDocument;
             m_quiet = true;
-            setDocument(fresh);
+            m_wrap->replace(fresh->toRawText(), [&] { setDocument(fresh); });
             m_quiet = false;
             m_ownedDocument = fresh;
             delete previous.data();
@@ -473,8 +461,10 @@ bool RichTextEdit::canInsertFromMimeData(const QMimeData* source) const {
 void RichTextEdit::insertFromMimeData(const QMimeData* source) {
     if (!source->hasText())
         return;
+    const QString text = source->text();
+    m_wrap->aboutToInsert(text);
     QTextCursor c = textCursor();
-    c.insertText(source->text());
+    c.insertText(text);
     setTextCursor(c);
 }
 

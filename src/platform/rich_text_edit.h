@@ -16,6 +16,7 @@ class QTextDocument;
 namespace kt::platform {
 
 class SpellMarker;
+class WrapGuard;
 
 // The character format of a selection as the editor's commands see it.
 struct SelectionFormat {
@@ -148,6 +149,7 @@ private:
     ZoomDevice m_zoom;
     int m_wheelPending = 0;
     SpellMarker* m_spelling = nullptr;
+    WrapGuard* m_wrap;
 };
 
 } // namespace kt::platform

@@ -1,5 +1,6 @@
 #include "questionnaire/answer_page.h"
 
+#include "platform/busy_cursor.h"
 #include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -149,6 +150,9 @@ constexpr int kMaxClientHeight = 700; // 768 less a title bar, a frame and a pan
 constexpr int kClientWidth = 2 * kMargin + 2 * kColumnWidth + kGutter;
 } // namespace metric
 
+// Answers longer than this together take a noticeable moment to lay out.
+constexpr std::size_t kBusyAnswerBytes = std::size_t{1} << 20;
+
 bool inLeft(Place p) {
     return p == L1 || p == L2 || p == L;
 }
@@ -172,6 +176,7 @@ AnswerBox::AnswerBox(QWidget* parent, const QString& objectName)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_wrap = new WrapGuard(this);
     // Tab moves on to the next question; answers rarely need a tab character.
     setTabChangesFocus(true);
     // The page names each box by its question; this says how typing in it works.
@@ -190,7 +195,7 @@ void AnswerBox::setAnswer(const std::string& stored) {
     // A lone CR or LF (from a file written elsewhere) is a line break too.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    setPlainText(text);
+    m_wrap->replace(text, [&] { setPlainText(text); });
 }
 
 std::string AnswerBox::answer() const {
@@ -213,10 +218,14 @@ bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void AnswerBox::insertFromMimeData(const QMimeData* source) {
-    if (source->hasText())
+    if (source->hasText()) {
+        m_wrap->aboutToInsert(source->text());
         QPlainTextEdit::insertFromMimeData(source);
-    else if (source->hasHtml())
-        insertPlainText(QTextDocumentFragment::fromHtml(source->html()).toPlainText());
+    } else if (source->hasHtml()) {
+        const QString text = QTextDocumentFragment::fromHtml(source->html()).toPlainText();
+        m_wrap->aboutToInsert(text);
+        insertPlainText(text);
+    }
 }
 
 void AnswerBox::keyPressEvent(QKeyEvent* event) {
@@ -441,6 +450,10 @@ void AnswerPage::layOut() {
 }
 
 void AnswerPage::activated() {
+    std::size_t total = 0;
+    for (const Question& q : m_questions)
+        total += m_state.answers.textOf(*q.entry).size();
+    const BusyCursor busy(total > kBusyAnswerBytes, this);
     for (const Question& q : m_questions)
         q.box->setAnswer(m_state.answers.textOf(*q.entry));
     ModifiedFlag = QStringLiteral("N");

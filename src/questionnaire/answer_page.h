@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/program_window.h"
+#include "platform/wrap_guard.h"
 #include "questionnaire/question_catalog.h"
 
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@ class QPushButton;
 
 namespace kt::platform {
 class SpellMarker;
+class WrapGuard;
 }
 
 namespace kt {
@@ -77,6 +79,7 @@ private:
     double m_zoom = 1.0;
     int m_wheelPending = 0;
     platform::SpellMarker* m_spelling;
+    platform::WrapGuard* m_wrap;
 };
 
 // One answer page: a label and a box per question, Save and Return.

@@ -189,6 +189,9 @@ void Reader::forgetFormats() {
     formats_.currentId = formats_.previousId = -1;
 }
 
+// A private format property: the font's name as a plain string, for hashing only.
+constexpr int kFontNameKey = QTextFormat::UserProperty + 0x4B54;
+
 QTextCharFormat Reader::makeFormat(const CharState& c) const {
     // Only what differs from plain text is set: fewer properties, cheaper format lookups.
     QTextCharFormat f;
@@ -197,6 +200,11 @@ QTextCharFormat Reader::makeFormat(const CharState& c) const {
         auto it = fontTable_.fonts.find(font);
         if (it != fontTable_.fonts.end() && !it->second.name.isEmpty()) {
             f.setFontFamilies(QStringList{it->second.name});
+            // The document's format table hashes a list by its type alone, so formats that
+            // differ only in their families would all collide and every run inserted would be
+            // compared with each of them: quadratic in the number of fonts. The name as a
+            // string, which nothing shows or writes, gives each font its own hash.
+            f.setProperty(kFontNameKey, it->second.name);
         }
     }
     f.setFontPointSize(c.size / 2.0);

@@ -559,3 +559,30 @@ TEST_F(AnswerPageTest, PastingRichTextArrivesAsPlainText) {
 }
 
 } // namespace
+
+namespace {
+
+// Very long answers fill the boxes under the wait cursor, which goes again afterwards; short
+// ones never show it.
+TEST_F(AnswerPageTest, VeryLongAnswersFillUnderTheWaitCursor) {
+    const QString p = QStringLiteral("frmTravel2");
+    openPage(p);
+    AnswerBox* b = box(p, "Vacation");
+    std::vector<bool> waiting;
+    QObject::connect(b, &QPlainTextEdit::textChanged, b, [&] {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        waiting.push_back(c && c->shape() == Qt::WaitCursor);
+    });
+    const std::string huge((std::size_t{1} << 20) + 1, 'w');
+    for (const std::string& answer : {std::string("short"), huge}) {
+        state().answers.setText({SectionId::Travel, "Vacation"}, answer);
+        waiting.clear();
+        reactivate(p);
+        ASSERT_FALSE(waiting.empty());
+        EXPECT_EQ(waiting.back(), answer.size() > 1000);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(b->answer(), answer);
+    }
+}
+
+} // namespace

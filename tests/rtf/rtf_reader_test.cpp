@@ -69,6 +69,45 @@ TEST(RtfReader, ControlWordDelimiters) {
         EXPECT_EQ(readText(QByteArray(r.rtf)), QString::fromUtf16(r.text)) << r.rtf;
 }
 
+// A font table of thousands of fonts, each used once: every run keeps its own font, and a font
+// the editor merges in afterwards is the one shown and written.
+TEST(RtfReader, ManyFontsEachKeepTheirRunAndYieldToALaterFont) {
+    constexpr int kFonts = 3000;
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl";
+    for (int i = 0; i < kFonts; ++i)
+        rtf += "{\\f" + QByteArray::number(i) + " Face" + QByteArray::number(i) + ";}";
+    rtf += "}";
+    for (int i = 0; i < kFonts; ++i)
+        rtf += "{\\f" + QByteArray::number(i) + " w" + QByteArray::number(i) + " }";
+    rtf += "}";
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(rtf, doc));
+    int runs = 0;
+    for (auto it = doc.firstBlock().begin(); !it.atEnd(); ++it, ++runs) {
+        const QTextFragment f = it.fragment();
+        const QString face = QStringLiteral("Face") + QString::number(runs);
+        ASSERT_EQ(f.text(), QStringLiteral("w%1 ").arg(runs));
+        EXPECT_EQ(f.charFormat().fontFamilies().toStringList(), QStringList{face});
+        EXPECT_EQ(f.charFormat().font().family(), face);
+    }
+    EXPECT_EQ(runs, kFonts);
+
+    QTextCursor all(&doc);
+    all.select(QTextCursor::Document);
+    QTextCharFormat arial;
+    arial.setFontFamilies(QStringList{QStringLiteral("Arial")});
+    all.mergeCharFormat(arial);
+    QTextDocument back;
+    ASSERT_TRUE(kt::rtf::read(kt::rtf::write(doc), back));
+    for (QTextDocument* d : {&doc, &back}) {
+        QTextCursor c(d);
+        c.setPosition(3);
+        EXPECT_EQ(c.charFormat().font().family(), QStringLiteral("Arial"));
+        EXPECT_EQ(c.charFormat().fontFamilies().toStringList(),
+                  QStringList{QStringLiteral("Arial")});
+    }
+}
+
 // Double-byte and single-byte code pages chosen by the font, its \cpg, or the document.
 TEST(RtfReader, CodePagesFollowTheFont) {
     const QByteArray fonts = "{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset136 MingLiU;}"

@@ -1,0 +1,322 @@
+// How the work grows with the input: each shape is built at n and at 8n and the two times are
+// put side by side. Linear work gives a ratio near 8; the aim is at most 10. Then the unbroken
+// line against ordinary words of the same size, and typing latency at the end of long texts.
+//
+//   QT_QPA_PLATFORM=offscreen build/release/bench/scale/kithtale_scale_bench [--quick]
+//
+// Times are the main thread's CPU time (everything measured runs on it), so other work on the
+// machine changes them little. Output: one tab-separated line per figure, read by bench/run.
+#include "platform/rich_text_edit.h"
+#include "rtf/rtf.h"
+#include "questionnaire/answer_page.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+using kt::platform::RichTextEdit;
+using kt::questionnaire::AnswerBox;
+
+namespace {
+
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double timed(const std::function<void()>& work) {
+    const double t0 = cpuMs();
+    work();
+    return cpuMs() - t0;
+}
+
+// ---- RTF documents of each shape, n being the count of the thing that grows -----------------
+
+QByteArray num(qsizetype n) {
+    return QByteArray::number(n);
+}
+
+const char* const kHead = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}";
+
+QByteArray paragraphs(qsizetype n) {
+    QByteArray r = kHead;
+    for (qsizetype i = 0; i < n; ++i)
+        r += "We walked to school along the creek, {\\b and} in spring the water rose.\\par\n";
+    return r + "}";
+}
+
+QByteArray listItems(qsizetype n) {
+    QByteArray r = kHead;
+    for (qsizetype i = 0; i < n; ++i)
+        r += "{\\pntext " + num(i + 1) +
+             ".\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}\\fi-360\\li720 item\\par\n";
+    return r + "}";
+}
+
+QByteArray fontTable(qsizetype n) {
+    QByteArray r = "{\\rtf1\\ansi\\deff0{\\fonttbl";
+    for (qsizetype i = 0; i < n; ++i)
+        r += "{\\f" + num(i) + "\\fswiss Face" + num(i) + ";}";
+    r += "}";
+    for (qsizetype i = 0; i < n; ++i)
+        r += "{\\f" + num(i) + " word }";
+    return r + "}";
+}
+
+QByteArray colourTable(qsizetype n) {
+    QByteArray r = QByteArray(kHead) + "{\\colortbl;";
+    for (qsizetype i = 0; i < n; ++i)
+        r += "\\red" + num(i % 256) + "\\green" + num(i / 256 % 256) + "\\blue" + num(i / 65536) +
+             ";";
+    r += "}";
+    for (qsizetype i = 1; i <= n; ++i)
+        r += "{\\cf" + num(i) + " word }";
+    return r + "}";
+}
+
+QByteArray listTable(qsizetype n) {
+    QByteArray r = QByteArray(kHead) + "{\\*\\listtable";
+    for (qsizetype i = 1; i <= n; ++i)
+        r += "{\\list\\listtemplateid" + num(i) +
+             "{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers"
+             "\\'01;}\\fi-360\\li720}\\listid" +
+             num(i) + "}";
+    r += "}{\\*\\listoverridetable";
+    for (qsizetype i = 1; i <= n; ++i)
+        r += "{\\listoverride\\listid" + num(i) + "\\listoverridecount0\\ls" + num(i) + "}";
+    r += "}";
+    for (qsizetype i = 1; i <= n; i += std::max<qsizetype>(1, n / 50))
+        r += "\\pard\\ls" + num(i) + "\\ilvl0 item\\par\n";
+    return r + "}";
+}
+
+QByteArray tableRows(qsizetype rows, int cells, bool merged) {
+    QByteArray def = "\\trowd";
+    for (int c = 0; c < cells; ++c) {
+        if (merged && c == 0)
+            def += "\\clvmrg";
+        if (merged && c == 1)
+            def += "\\clmgf";
+        if (merged && c == 2)
+            def += "\\clmrg";
+        def += "\\cellx" + num((c + 1) * 200);
+    }
+    QByteArray first = def;
+    first.replace("\\clvmrg", "\\clvmgf");
+    QByteArray r = kHead;
+    for (qsizetype i = 0; i < rows; ++i) {
+        r += i == 0 ? first : def;
+        for (int c = 0; c < cells; ++c)
+            r += "\\intbl c" + num(c) + "\\cell";
+        r += "\\row\n";
+    }
+    return r + "\\pard after\\par}";
+}
+
+QByteArray nesting(qsizetype n) {
+    return QByteArray(kHead) + QByteArray(n, '{') + "deep" + QByteArray(n, '}') + "}";
+}
+
+QByteArray pictures(qsizetype n) {
+    QImage img(4, 4, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "PNG");
+    const QByteArray pict = "{\\pict\\pngblip\\picw4\\pich4 " + png.toHex() + "}";
+    QByteArray r = kHead;
+    for (qsizetype i = 0; i < n; ++i)
+        r += "a " + pict + "\n";
+    return r + "}";
+}
+
+QByteArray unbrokenRtf(qsizetype n) {
+    return QByteArray(kHead) + QByteArray(n, 'x') + "}";
+}
+
+// ---- texts for the boxes and the editor -----------------------------------------------------
+
+QString unbroken(qsizetype n) {
+    QString s(n, QLatin1Char('-'));
+    for (qsizetype i = 0; i < n; i += 11)
+        s[i] = QLatin1Char('a' + i % 26);
+    return s;
+}
+
+// Ordinary words, in paragraphs of a few lines each.
+QString words(qsizetype n, bool oneParagraph = false) {
+    const QString line = QStringLiteral("Grandpa kept bees behind the barn and sold the honey at "
+                                        "the Saturday market. ");
+    QString s;
+    s.reserve(n + line.size());
+    for (int i = 0; s.size() < n; ++i) {
+        s += line;
+        if (!oneParagraph && i % 4 == 3)
+            s += QLatin1Char('\n');
+    }
+    s.truncate(n);
+    return s;
+}
+
+// Puts the text in a shown control and lays all of it out, as opening a page or the editor does.
+void openBox(const QString& text) {
+    AnswerBox box(nullptr, QStringLiteral("txtBench"));
+    box.resize(380, 160);
+    box.show();
+    box.setAnswer(text.toStdString());
+    box.document()->documentLayout()->documentSize();
+    box.viewport()->repaint();
+}
+
+void openEditor(const QString& text) {
+    RichTextEdit edit;
+    edit.resize(900, 650);
+    edit.show();
+    edit.setText(text);
+    edit.document()->documentLayout()->documentSize();
+    edit.viewport()->repaint();
+}
+
+// The time of reading one document of the shape at n, built outside the timing.
+double measure(const std::function<QByteArray(qsizetype)>& make, qsizetype n) {
+    const QByteArray data = make(n);
+    QTextDocument doc;
+    return timed([&] { kt::rtf::read(data, doc); });
+}
+
+void row(const char* figure, qsizetype n, double small, double large) {
+    const double ratio = large / std::max(small, 0.001);
+    std::printf("scale\t%s\t%lld\t%.1f\t%.1f\t%.1f\t%s\n", figure, static_cast<long long>(n), small,
+                large, ratio, ratio <= 10.0 ? "ok" : "OVER");
+    std::fflush(stdout);
+}
+
+// Median of the time from a key press to the repainted viewport, typing at the end.
+template <class Edit> double typingLatency(Edit& edit, int keys) {
+    edit.moveCursor(QTextCursor::End);
+    edit.ensureCursorVisible();
+    edit.viewport()->repaint();
+    std::vector<double> times;
+    for (int i = 0; i < keys; ++i) {
+        const QString ch(QLatin1Char('a' + i % 26));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + i % 26, Qt::NoModifier, ch);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A + i % 26, Qt::NoModifier, ch);
+        const double t0 = cpuMs();
+        QApplication::sendEvent(&edit, &press);
+        QApplication::sendEvent(&edit, &release);
+        QCoreApplication::processEvents();
+        edit.viewport()->repaint();
+        times.push_back(cpuMs() - t0);
+    }
+    std::nth_element(times.begin(), times.begin() + keys / 2, times.end());
+    return times[keys / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    const qsizetype q = quick ? 4 : 1; // --quick divides every n
+
+    struct ReaderShape {
+        const char* name;
+        qsizetype n;
+        std::function<QByteArray(qsizetype)> make;
+    };
+    const ReaderShape readerShapes[] = {
+        {"RTF read: paragraphs", 20000 / q, paragraphs},
+        {"RTF read: one list of N items", 1000 / q, listItems},
+        {"RTF read: font table of N used fonts", 10000 / q, fontTable},
+        {"RTF read: colour table of N used colours", 10000 / q, colourTable},
+        {"RTF read: list table of N lists", 2000 / q, listTable},
+        {"RTF read: table of N rows x 3 cells", 2000 / q,
+         [](qsizetype n) { return tableRows(n, 3, false); }},
+        {"RTF read: table of N cells in rows of 60", 3000 / q,
+         [](qsizetype n) { return tableRows(n / 60, 60, false); }},
+        {"RTF read: table of N rows with merged cells", 2000 / q,
+         [](qsizetype n) { return tableRows(n, 4, true); }},
+        {"RTF read: N nested groups", 20000 / q, nesting},
+        {"RTF read: N pictures", 500 / q, pictures},
+        {"RTF read: one unbroken line of N characters", 200000 / q, unbrokenRtf},
+    };
+    // The best of two runs at each size, after a run that warms the caches.
+    const auto best = [](const std::function<double()>& run) { return std::min(run(), run()); };
+    for (const ReaderShape& s : readerShapes) {
+        measure(s.make, s.n);
+        row(s.name, s.n, best([&] { return measure(s.make, s.n); }),
+            best([&] { return measure(s.make, 8 * s.n); }));
+    }
+
+    struct WidgetShape {
+        const char* name;
+        qsizetype n;
+        std::function<void(const QString&)> open;
+        std::function<QString(qsizetype)> text;
+    };
+    const WidgetShape widgetShapes[] = {
+        {"Answer box: one unbroken line of N characters", 100000 / q, openBox, unbroken},
+        {"Answer box: N characters of words", 100000 / q, openBox,
+         [](qsizetype n) { return words(n); }},
+        {"Editor: one unbroken line of N characters", 100000 / q, openEditor, unbroken},
+        {"Editor: N characters of words", 100000 / q, openEditor,
+         [](qsizetype n) { return words(n); }},
+    };
+    for (const WidgetShape& s : widgetShapes) {
+        const QString small = s.text(s.n), large = s.text(8 * s.n);
+        timed([&] { s.open(small); });
+        row(s.name, s.n, best([&] { return timed([&] { s.open(small); }); }),
+            best([&] { return timed([&] { s.open(large); }); }));
+    }
+
+    // One megabyte unbroken against one megabyte of words in one paragraph and in many.
+    const qsizetype mb = (1 << 20) / q;
+    for (const auto& [name, open] :
+         {std::pair<const char*, std::function<void(const QString&)>>{"Answer box", openBox},
+          {"Editor", openEditor}}) {
+        const double wordsMs = timed([&] { open(words(mb)); });
+        const double paraMs = timed([&] { open(words(mb, true)); });
+        const double unbrokenMs = timed([&] { open(unbroken(mb)); });
+        std::printf("open\t%s\t%lld\t%.0f\t%.0f\t%.0f\t%.2f\n", name, static_cast<long long>(mb),
+                    unbrokenMs, wordsMs, paraMs, unbrokenMs / std::max(wordsMs, 0.001));
+        std::fflush(stdout);
+    }
+
+    // Typing at the end: the editor holding a 10 MB story, a box holding a 1 MB answer in lines
+    // and one holding a 1 MB answer that is one paragraph (which the toolkit lays out again
+    // whole at every key, so fewer keys are timed there).
+    const int keys = quick ? 20 : 100;
+    {
+        RichTextEdit edit;
+        edit.resize(900, 650);
+        edit.show();
+        edit.setText(words(10 * mb).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+        std::printf("typing\tEditor, end of a 10 MB story\t%d\t%.2f\n", keys,
+                    typingLatency(edit, keys));
+    }
+    for (const bool oneParagraph : {false, true}) {
+        AnswerBox box(nullptr, QStringLiteral("txtBench"));
+        box.resize(380, 160);
+        box.show();
+        box.setAnswer(words(mb, oneParagraph).toStdString());
+        const int n = oneParagraph ? std::min(keys, 15) : keys;
+        std::printf("typing\tAnswer box, end of a 1 MB answer %s\t%d\t%.2f\n",
+                    oneParagraph ? "that is one paragraph" : "in paragraphs", n,
+                    typingLatency(box, n));
+    }
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,158 @@
+// Text with a long stretch and no place to break a line: the answer boxes and the editor wrap it
+// anywhere (so laying it out stays linear) and keep every character of it.
+#include "platform/rich_text_edit.h"
+#include "platform/wrap_guard.h"
+#include "questionnaire/answer_page.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+using kt::platform::hasLongUnbrokenRun;
+using kt::platform::kLongestWord;
+using kt::platform::RichTextEdit;
+using kt::questionnaire::AnswerBox;
+
+namespace {
+
+class OpenBox : public AnswerBox {
+public:
+    OpenBox() : AnswerBox(nullptr, QStringLiteral("txtTest")) {}
+    using AnswerBox::insertFromMimeData;
+};
+
+class OpenEdit : public RichTextEdit {
+public:
+    using RichTextEdit::insertFromMimeData;
+};
+
+QString unbroken(qsizetype n) {
+    QString s(n, QLatin1Char('-'));
+    for (qsizetype i = 0; i < n; i += 7)
+        s[i] = QLatin1Char('a' + i % 26);
+    return s;
+}
+
+QString words(qsizetype n) {
+    QString s;
+    while (s.size() < n)
+        s += QStringLiteral("a few words ");
+    return s;
+}
+
+// The widest line of the first block, laid out in a viewport of 300 pixels.
+template <class Edit> qreal widestLine(Edit& edit) {
+    edit.resize(300, 200);
+    edit.show();
+    QTest::qWait(0);
+    const QTextBlock block = edit.document()->firstBlock();
+    edit.document()->documentLayout()->blockBoundingRect(block); // lays it out
+    const QTextLayout* layout = block.layout();
+    qreal widest = 0;
+    for (int i = 0; i < layout->lineCount(); ++i)
+        widest = std::max(widest, layout->lineAt(i).naturalTextWidth());
+    return widest;
+}
+
+TEST(WrapGuard, ALongRunIsMoreThanTheLimitWithoutABreak) {
+    const QString atLimit = unbroken(kLongestWord);
+    EXPECT_FALSE(hasLongUnbrokenRun(atLimit));
+    EXPECT_TRUE(hasLongUnbrokenRun(atLimit + QLatin1Char('x')));
+    EXPECT_FALSE(hasLongUnbrokenRun(atLimit + QLatin1Char(' ') + atLimit));
+    EXPECT_FALSE(hasLongUnbrokenRun(atLimit + QChar(0x200B) + atLimit)); // zero-width space
+    EXPECT_FALSE(hasLongUnbrokenRun(atLimit + QChar(0x2029) + atLimit)); // paragraph break
+    // A no-break space joins what it stands between.
+    EXPECT_TRUE(hasLongUnbrokenRun(atLimit + QChar(0x00A0) + atLimit));
+    EXPECT_FALSE(hasLongUnbrokenRun(words(100000)));
+}
+
+// A box filled with a long unbroken answer wraps it at the box's edge and gives it back as
+// stored; ordinary text put in afterwards wraps at words again.
+TEST(WrapGuard, AnAnswerBoxWrapsALongRunAnywhereAndKeepsItsText) {
+    OpenBox box;
+    const std::string stored = "Links:\r\n" + unbroken(50000).toStdString() + "\r\nend";
+    box.setAnswer(stored);
+    EXPECT_EQ(box.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(box.answer(), stored);
+    box.setAnswer("Links:\r\n" + words(50000).toStdString());
+    EXPECT_EQ(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+    box.setAnswer(unbroken(50000).toStdString());
+    EXPECT_LE(widestLine(box), box.viewport()->width());
+    EXPECT_EQ(box.answer(), unbroken(50000).toStdString());
+}
+
+// Pasted or typed, a run that grows past the limit switches the box; the text is as entered.
+TEST(WrapGuard, PastingOrTypingALongRunSwitches) {
+    OpenBox box;
+    box.setAnswer("short words");
+    box.moveCursor(QTextCursor::End);
+    QMimeData mime;
+    mime.setText(unbroken(3000));
+    box.insertFromMimeData(&mime);
+    EXPECT_EQ(box.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(box.answer(), "short words" + unbroken(3000).toStdString());
+
+    box.setAnswer(unbroken(kLongestWord - 1).toStdString());
+    EXPECT_EQ(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    box.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&box, QStringLiteral("xy"));
+    EXPECT_EQ(box.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(box.answer(), unbroken(kLongestWord - 1).toStdString() + "xy");
+}
+
+// The editor: set, pasted and loaded from a file, the text stays character for character and
+// a saved file reads back to the same text.
+TEST(WrapGuard, TheEditorWrapsALongRunAnywhereAndSavesItUnchanged) {
+    OpenEdit edit;
+    const QString text = QStringLiteral("Title\r\n") + unbroken(40000) + QStringLiteral("\r\n");
+    edit.setText(text);
+    EXPECT_EQ(edit.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(edit.Text(), text);
+    EXPECT_LE(widestLine(edit), edit.viewport()->width());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.rtf"));
+    ASSERT_TRUE(edit.SaveFile(path));
+    edit.setText(words(20000));
+    EXPECT_EQ(edit.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    ASSERT_TRUE(edit.LoadFile(path));
+    EXPECT_EQ(edit.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(edit.Text(), text);
+
+    edit.setText(QStringLiteral("a b"));
+    QMimeData mime;
+    mime.setText(unbroken(2000));
+    edit.insertFromMimeData(&mime);
+    EXPECT_EQ(edit.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(edit.Text(), unbroken(2000) + QStringLiteral("a b"));
+}
+
+// More than a million characters go into the editor under the wait cursor, which goes again.
+TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
+    OpenEdit edit;
+    edit.show();
+    for (const qsizetype size : {qsizetype{100}, qsizetype{(1 << 20) + 1}}) {
+        std::vector<bool> waiting;
+        const auto c = QObject::connect(edit.document(), &QTextDocument::contentsChange, [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            waiting.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+        });
+        edit.setText(words(size));
+        QObject::disconnect(c);
+        ASSERT_FALSE(waiting.empty());
+        EXPECT_EQ(waiting.front(), size > 1000) << size;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+}
+
+} // namespace
