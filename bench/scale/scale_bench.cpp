@@ -7,8 +7,8 @@
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
 #include "platform/rich_text_edit.h"
-#include "rtf/rtf.h"
 #include "questionnaire/answer_page.h"
+#include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "app/info_windows.h"
 
-#include "platform/confirm_exit.h"
 #include "app/info_texts.h"
 #include "platform/artwork.h"
+#include "platform/confirm_exit.h"
 #include "platform/controls.h"
 #include "platform/look.h"
 #include "platform/twips.h"

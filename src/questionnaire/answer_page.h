@@ -17,7 +17,7 @@ class QPushButton;
 namespace kt::platform {
 class SpellMarker;
 class WrapGuard;
-}
+} // namespace kt::platform
 
 namespace kt {
 struct ProgramState;
