@@ -34,24 +34,6 @@ bool isMark(const QTextEdit::ExtraSelection& s) {
 
 } // namespace
 
-SpellMarker::SpellMarker(QTextEdit* edit)
-    : SpellMarker(
-          edit, [edit](QPoint p) { return edit->cursorForPosition(p); },
-          [edit](const QTextCursor& c) { edit->setTextCursor(c); },
-          [edit] { return edit->extraSelections(); },
-          [edit](const Selections& s) { edit->setExtraSelections(s); }) {
-    setDocument(edit->document());
-}
-
-SpellMarker::SpellMarker(QPlainTextEdit* edit)
-    : SpellMarker(
-          edit, [edit](QPoint p) { return edit->cursorForPosition(p); },
-          [edit](const QTextCursor& c) { edit->setTextCursor(c); },
-          [edit] { return edit->extraSelections(); },
-          [edit](const Selections& s) { edit->setExtraSelections(s); }) {
-    setDocument(edit->document());
-}
-
 SpellMarker::SpellMarker(QAbstractScrollArea* area, std::function<QTextCursor(QPoint)> cursorAt,
                          std::function<void(const QTextCursor&)> setCursor,
                          std::function<Selections()> selections,

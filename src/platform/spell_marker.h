@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <type_traits>
 
 class QAbstractScrollArea;
 class QMenu;
@@ -27,8 +28,17 @@ namespace kt::platform {
 class SpellMarker : public QObject {
     Q_OBJECT
 public:
-    explicit SpellMarker(QTextEdit* edit);
-    explicit SpellMarker(QPlainTextEdit* edit);
+    // Either kind of text control: both offer the same calls under the same names.
+    template <class Edit>
+    requires std::is_base_of_v<QAbstractScrollArea, Edit>
+    explicit SpellMarker(Edit* edit)
+        : SpellMarker(
+              edit, [edit](QPoint p) { return edit->cursorForPosition(p); },
+              [edit](const QTextCursor& c) { edit->setTextCursor(c); },
+              [edit] { return edit->extraSelections(); },
+              [edit](const Selections& s) { edit->setExtraSelections(s); }) {
+        setDocument(edit->document());
+    }
     ~SpellMarker() override;
 
     // Follows a document the control was given after the marker was made.
