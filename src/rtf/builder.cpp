@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace kt::rtf::detail {
 
@@ -138,9 +139,11 @@ void DocumentBuilder::applyParagraph(const ParagraphProps& props,
     cursor_.setBlockCharFormat(markFormat);
     if (props.listKey != 0) {
         // An item ends the deeper levels of its list: the next sub-list under it numbers
-        // from the start again.
-        lists_.erase(lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
-                     lists_.lower_bound(std::make_pair(props.listKey + 1, 0)));
+        // from the start again. The range ends within the key itself: the largest key has no
+        // next one to stop at.
+        lists_.erase(
+            lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
+            lists_.upper_bound(std::make_pair(props.listKey, std::numeric_limits<int>::max())));
         const auto key = std::make_pair(props.listKey, props.listLevel);
         auto it = lists_.find(key);
         if (it != lists_.end() && it->second) {
