@@ -1,5 +1,6 @@
 #include "platform/print_pages.h"
 
+#include "rtf/document.h"
 #include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -45,7 +46,7 @@ void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const QSi
 // 0 for the first or the last), copies times over.
 bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int from, int to,
                 int copies, QString* error) {
-    const std::unique_ptr<QTextDocument> copy(document.clone());
+    const std::unique_ptr<QTextDocument> copy = rtf::Document::copyOf(document);
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     layout->setPaintDevice(&device);
     QTextFrameFormat frame = copy->rootFrame()->frameFormat();

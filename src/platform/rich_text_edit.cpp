@@ -4,6 +4,7 @@
 #include "platform/spell_marker.h"
 #include "platform/wrap_guard.h"
 #include "platform/zoom.h"
+#include "rtf/document.h"
 #include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -66,6 +67,8 @@ int ZoomDevice::metric(PaintDeviceMetric m) const {
 RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
+    m_ownedDocument = new rtf::Document(this);
+    setDocument(m_ownedDocument);
     m_spelling = new SpellMarker(this);
     m_wrap = new WrapGuard(this);
     attachDocument();
@@ -322,7 +325,7 @@ void RichTextEdit::setSelectionColor(const QColor& color) {
 bool RichTextEdit::LoadFile(const QString& path, QString* error) {
     // Read into a document of its own, so a failed load leaves the shown one untouched and the
     // load itself is not an undo step.
-    auto* fresh = new QTextDocument(this);
+    auto* fresh = new rtf::Document(this);
     fresh->setDefaultFont(document()->defaultFont());
     fresh->setUndoRedoEnabled(false);
     bool ok = false;

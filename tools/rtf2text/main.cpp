@@ -2,6 +2,7 @@
 // line breaks as LF, a table row's cells separated by tabs. Exit status 1 when FILE cannot be
 // read, 2 on wrong usage.
 #include "platform/headless.h"
+#include "rtf/document.h"
 #include "rtf/rtf.h"
 
 #include <QDir>
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QGuiApplication app(argc, argv);
-    QTextDocument document;
+    kt::rtf::Document document;
     QString error;
     if (!kt::rtf::loadFile(QString::fromLocal8Bit(argv[1]), document, &error)) {
         std::fprintf(stderr, "rtf2text: %s: %s\n", argv[1], error.toLocal8Bit().constData());

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QTextDocument>
+
+#include <memory>
+
+namespace kt::rtf {
+
+// A text document whose lists cost linear time in their length.
+//
+// The toolkit's list marks every one of its items for layout whenever an item joins or leaves
+// it, so building a list of n items costs n squared (32,000 items: half a minute), and so does
+// deleting one. The lists of this document mark only the items whose number changes: the one
+// added or removed and those after it. What the lists hold, number and write is unchanged.
+// Every document that holds a story is one of these: a plain QTextDocument works with the
+// codec too, only slowly for long lists.
+class Document final : public QTextDocument {
+    Q_OBJECT
+public:
+    explicit Document(QObject* parent = nullptr);
+
+    // A copy of `source` as QTextDocument::clone makes it (content, resources, page and default
+    // settings), but one of these.
+    static std::unique_ptr<Document> copyOf(const QTextDocument& source);
+
+protected:
+    QTextObject* createObject(const QTextFormat& format) override;
+};
+
+} // namespace kt::rtf
