@@ -3,16 +3,19 @@
 // line against ordinary words of the same size, and typing latency at the end of long texts.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bench/scale/kithtale_scale_bench [--quick]
+//       [--only TEXT] [--write DIR]
 //
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
 #include "platform/rich_text_edit.h"
 #include "questionnaire/answer_page.h"
+#include "rtf/document.h"
 #include "rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -193,8 +196,23 @@ void openEditor(const QString& text) {
 // The time of reading one document of the shape at n, built outside the timing.
 double measure(const std::function<QByteArray(qsizetype)>& make, qsizetype n) {
     const QByteArray data = make(n);
-    QTextDocument doc;
+    kt::rtf::Document doc;
     return timed([&] { kt::rtf::read(data, doc); });
+}
+
+// The time of deleting a list of n items whole in the editor's control, laid out and shown.
+double deleteList(qsizetype n) {
+    RichTextEdit edit;
+    edit.resize(900, 650);
+    kt::rtf::read(listItems(n), *edit.document());
+    edit.show();
+    edit.viewport()->repaint();
+    return timed([&] {
+        QTextCursor cursor(edit.document());
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        edit.viewport()->repaint();
+    });
 }
 
 void row(const char* figure, qsizetype n, double small, double large) {
@@ -229,8 +247,23 @@ template <class Edit> double typingLatency(Edit& edit, int keys) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
-    const qsizetype q = quick ? 4 : 1; // --quick divides every n
+    // --quick divides every n by 4; --only TEXT measures only the rows whose name holds TEXT;
+    // --write DIR writes the reader's documents at n and 8n to DIR instead of timing anything.
+    bool quick = false;
+    std::string only, writeTo;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick")
+            quick = true;
+        else if (arg == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else if (arg == "--write" && i + 1 < argc)
+            writeTo = argv[++i];
+    }
+    const auto wanted = [&](const char* name) {
+        return only.empty() || std::string(name).find(only) != std::string::npos;
+    };
+    const qsizetype q = quick ? 4 : 1;
 
     struct ReaderShape {
         const char* name;
@@ -239,7 +272,7 @@ int main(int argc, char** argv) {
     };
     const ReaderShape readerShapes[] = {
         {"RTF read: paragraphs", 20000 / q, paragraphs},
-        {"RTF read: one list of N items", 1000 / q, listItems},
+        {"RTF read: one list of N items", 10000 / q, listItems},
         {"RTF read: font table of N used fonts", 10000 / q, fontTable},
         {"RTF read: colour table of N used colours", 10000 / q, colourTable},
         {"RTF read: list table of N lists", 2000 / q, listTable},
@@ -253,12 +286,44 @@ int main(int argc, char** argv) {
         {"RTF read: N pictures", 500 / q, pictures},
         {"RTF read: one unbroken line of N characters", 200000 / q, unbrokenRtf},
     };
-    // The best of two runs at each size, after a run that warms the caches.
-    const auto best = [](const std::function<double()>& run) { return std::min(run(), run()); };
+    if (!writeTo.empty()) {
+        // The documents themselves, for counting the reader's instructions outside this process.
+        int index = 0;
+        for (const ReaderShape& s : readerShapes) {
+            ++index;
+            if (!wanted(s.name))
+                continue;
+            std::printf("file\t%s\t%lld", s.name, static_cast<long long>(s.n));
+            for (const qsizetype n : {s.n, 8 * s.n}) {
+                const QString path = QStringLiteral("%1/%2-%3.rtf")
+                                         .arg(QString::fromStdString(writeTo))
+                                         .arg(index)
+                                         .arg(n);
+                QFile file(path);
+                if (!file.open(QIODevice::WriteOnly) || file.write(s.make(n)) < 0)
+                    return 1;
+                std::printf("\t%s", qPrintable(path));
+            }
+            std::printf("\n");
+        }
+        return 0;
+    }
+
+    // The best of two runs at each size, each size after a warm-up run of its own, so that both
+    // sizes are measured alike.
+    const auto best = [](const std::function<double()>& run) {
+        run();
+        return std::min(run(), run());
+    };
     for (const ReaderShape& s : readerShapes) {
-        measure(s.make, s.n);
+        if (!wanted(s.name))
+            continue;
         row(s.name, s.n, best([&] { return measure(s.make, s.n); }),
             best([&] { return measure(s.make, 8 * s.n); }));
+    }
+    if (const char* name = "Editor: one list of N items deleted whole"; wanted(name)) {
+        const qsizetype n = 10000 / q;
+        row(name, n, best([&] { return deleteList(n); }), best([&] { return deleteList(8 * n); }));
     }
 
     struct WidgetShape {
@@ -276,14 +341,17 @@ int main(int argc, char** argv) {
          [](qsizetype n) { return words(n); }},
     };
     for (const WidgetShape& s : widgetShapes) {
+        if (!wanted(s.name))
+            continue;
         const QString small = s.text(s.n), large = s.text(8 * s.n);
-        timed([&] { s.open(small); });
         row(s.name, s.n, best([&] { return timed([&] { s.open(small); }); }),
             best([&] { return timed([&] { s.open(large); }); }));
     }
 
     // One megabyte unbroken against one megabyte of words in one paragraph and in many.
     const qsizetype mb = (1 << 20) / q;
+    if (!wanted("open 1 MB, typing"))
+        return 0;
     for (const auto& [name, open] :
          {std::pair<const char*, std::function<void(const QString&)>>{"Answer box", openBox},
           {"Editor", openEditor}}) {
