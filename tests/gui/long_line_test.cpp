@@ -3,8 +3,10 @@
 #include "platform/rich_text_edit.h"
 #include "platform/wrap_guard.h"
 #include "questionnaire/answer_page.h"
+#include "rtf/document.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextList>
 
 #include <algorithm>
 
@@ -153,6 +156,31 @@ TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
         EXPECT_EQ(waiting.front(), size > 1000) << size;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
+}
+
+// The editor holds what it shows and what it opens in the document whose lists stay linear, and
+// a long list opened from a file keeps every item and number.
+TEST(LongList, TheEditorOpensALongListWhole) {
+    OpenEdit edit;
+    EXPECT_NE(qobject_cast<kt::rtf::Document*>(edit.document()), nullptr);
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    constexpr int kItems = 3000;
+    for (int i = 1; i <= kItems; ++i)
+        rtf += "{\\pntext " + QByteArray::number(i) + ".\\tab}{\\*\\pn\\pnlvlbody\\pndec}item " +
+               QByteArray::number(i) + "\\par\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.rtf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(rtf + "}");
+    file.close();
+    ASSERT_TRUE(edit.LoadFile(path));
+    EXPECT_NE(qobject_cast<kt::rtf::Document*>(edit.document()), nullptr);
+    const QTextBlock last = edit.document()->findBlockByNumber(kItems - 1);
+    ASSERT_NE(last.textList(), nullptr);
+    EXPECT_EQ(last.textList()->count(), kItems);
+    EXPECT_EQ(last.textList()->itemText(last), QStringLiteral("%1.").arg(kItems));
+    EXPECT_EQ(last.text(), QStringLiteral("item %1").arg(kItems));
 }
 
 } // namespace
