@@ -89,6 +89,17 @@ QByteArray colourTable(qsizetype n) {
     return r + "}";
 }
 
+QByteArray styleSheet(qsizetype n) {
+    QByteArray r = QByteArray(kHead) + "{\\stylesheet{\\s0 Normal;}";
+    for (qsizetype i = 1; i <= n; ++i)
+        r += "{\\s" + num(i) + (i % 2 ? "\\outlinelevel1" : "") + "\\b\\fs" + num(20 + i % 20) +
+             " Style " + num(i) + ";}";
+    r += "}";
+    for (qsizetype i = 1; i <= n; ++i)
+        r += "\\pard\\s" + num(i) + " word\\par\n";
+    return r + "}";
+}
+
 QByteArray listTable(qsizetype n) {
     QByteArray r = QByteArray(kHead) + "{\\*\\listtable";
     for (qsizetype i = 1; i <= n; ++i)
@@ -276,6 +287,7 @@ int main(int argc, char** argv) {
         {"RTF read: font table of N used fonts", 10000 / q, fontTable},
         {"RTF read: colour table of N used colours", 10000 / q, colourTable},
         {"RTF read: list table of N lists", 2000 / q, listTable},
+        {"RTF read: style sheet of N styles, each used", 10000 / q, styleSheet},
         {"RTF read: table of N rows x 3 cells", 2000 / q,
          [](qsizetype n) { return tableRows(n, 3, false); }},
         {"RTF read: table of N cells in rows of 60", 3000 / q,
