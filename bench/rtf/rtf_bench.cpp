@@ -1,5 +1,6 @@
 // Reader and writer throughput on generated documents with formatting every few words, at
 // growing sizes, so that a non-linear cost shows as falling bytes per second.
+#include "rtf/document.h"
 #include "rtf/rtf.h"
 
 #include <QGuiApplication>
@@ -43,7 +44,7 @@ QByteArray sampleRtf(qsizetype bytes) {
 void BM_Read(benchmark::State& state) {
     const QByteArray rtf = sampleRtf(state.range(0));
     for (auto _ : state) {
-        QTextDocument doc;
+        kt::rtf::Document doc;
         kt::rtf::read(rtf, doc);
         benchmark::DoNotOptimize(doc.characterCount());
     }
@@ -63,7 +64,7 @@ void timeWrites(benchmark::State& state, const QTextDocument& doc) {
 }
 
 void BM_Write(benchmark::State& state) {
-    QTextDocument doc;
+    kt::rtf::Document doc;
     kt::rtf::read(sampleRtf(state.range(0)), doc);
     timeWrites(state, doc);
 }
@@ -71,7 +72,7 @@ BENCHMARK(BM_Write)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark
 
 // The composed life-story document: Arial 12 pt plain paragraphs.
 void BM_WriteComposed(benchmark::State& state) {
-    QTextDocument doc;
+    kt::rtf::Document doc;
     QTextCursor c(&doc);
     QTextCharFormat f;
     f.setFontFamilies({QStringLiteral("arial")});

@@ -258,14 +258,18 @@ template <class Edit> double typingLatency(Edit& edit, int keys) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // --quick divides every n by 4; --only TEXT measures only the rows whose name holds TEXT;
-    // --write DIR writes the reader's documents at n and 8n to DIR instead of timing anything.
+    // --quick divides every n by 4 and --times K multiplies it by K; --only TEXT measures only
+    // the rows whose name holds TEXT; --write DIR writes the reader's documents at n and 8n to
+    // DIR instead of timing anything.
     bool quick = false;
+    qsizetype times = 1;
     std::string only, writeTo;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick")
             quick = true;
+        else if (arg == "--times" && i + 1 < argc)
+            times = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--only" && i + 1 < argc)
             only = argv[++i];
         else if (arg == "--write" && i + 1 < argc)
@@ -282,21 +286,21 @@ int main(int argc, char** argv) {
         std::function<QByteArray(qsizetype)> make;
     };
     const ReaderShape readerShapes[] = {
-        {"RTF read: paragraphs", 20000 / q, paragraphs},
-        {"RTF read: one list of N items", 10000 / q, listItems},
-        {"RTF read: font table of N used fonts", 10000 / q, fontTable},
-        {"RTF read: colour table of N used colours", 10000 / q, colourTable},
-        {"RTF read: list table of N lists", 2000 / q, listTable},
-        {"RTF read: style sheet of N styles, each used", 10000 / q, styleSheet},
-        {"RTF read: table of N rows x 3 cells", 2000 / q,
+        {"RTF read: paragraphs", 20000 * times / q, paragraphs},
+        {"RTF read: one list of N items", 10000 * times / q, listItems},
+        {"RTF read: font table of N used fonts", 10000 * times / q, fontTable},
+        {"RTF read: colour table of N used colours", 10000 * times / q, colourTable},
+        {"RTF read: list table of N lists", 2000 * times / q, listTable},
+        {"RTF read: style sheet of N styles, each used", 10000 * times / q, styleSheet},
+        {"RTF read: table of N rows x 3 cells", 2000 * times / q,
          [](qsizetype n) { return tableRows(n, 3, false); }},
-        {"RTF read: table of N cells in rows of 60", 3000 / q,
+        {"RTF read: table of N cells in rows of 60", 3000 * times / q,
          [](qsizetype n) { return tableRows(n / 60, 60, false); }},
-        {"RTF read: table of N rows with merged cells", 2000 / q,
+        {"RTF read: table of N rows with merged cells", 2000 * times / q,
          [](qsizetype n) { return tableRows(n, 4, true); }},
-        {"RTF read: N nested groups", 20000 / q, nesting},
-        {"RTF read: N pictures", 500 / q, pictures},
-        {"RTF read: one unbroken line of N characters", 200000 / q, unbrokenRtf},
+        {"RTF read: N nested groups", 20000 * times / q, nesting},
+        {"RTF read: N pictures", 500 * times / q, pictures},
+        {"RTF read: one unbroken line of N characters", 200000 * times / q, unbrokenRtf},
     };
     if (!writeTo.empty()) {
         // The documents themselves, for counting the reader's instructions outside this process.
@@ -334,7 +338,7 @@ int main(int argc, char** argv) {
             best([&] { return measure(s.make, 8 * s.n); }));
     }
     if (const char* name = "Editor: one list of N items deleted whole"; wanted(name)) {
-        const qsizetype n = 10000 / q;
+        const qsizetype n = 10000 * times / q;
         row(name, n, best([&] { return deleteList(n); }), best([&] { return deleteList(8 * n); }));
     }
 
@@ -345,11 +349,11 @@ int main(int argc, char** argv) {
         std::function<QString(qsizetype)> text;
     };
     const WidgetShape widgetShapes[] = {
-        {"Answer box: one unbroken line of N characters", 100000 / q, openBox, unbroken},
-        {"Answer box: N characters of words", 100000 / q, openBox,
+        {"Answer box: one unbroken line of N characters", 100000 * times / q, openBox, unbroken},
+        {"Answer box: N characters of words", 100000 * times / q, openBox,
          [](qsizetype n) { return words(n); }},
-        {"Editor: one unbroken line of N characters", 100000 / q, openEditor, unbroken},
-        {"Editor: N characters of words", 100000 / q, openEditor,
+        {"Editor: one unbroken line of N characters", 100000 * times / q, openEditor, unbroken},
+        {"Editor: N characters of words", 100000 * times / q, openEditor,
          [](qsizetype n) { return words(n); }},
     };
     for (const WidgetShape& s : widgetShapes) {
