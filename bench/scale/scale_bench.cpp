@@ -7,6 +7,7 @@
 //
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
+#include "platform/print_pages.h"
 #include "platform/rich_text_edit.h"
 #include "questionnaire/answer_page.h"
 #include "rtf/document.h"
@@ -18,7 +19,9 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QPrinter>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -204,6 +207,19 @@ void openEditor(const QString& text) {
     edit.viewport()->repaint();
 }
 
+// The text made into a document and printed to a PDF file, in pages with their footers.
+void printPdf(const QString& text) {
+    kt::rtf::Document doc;
+    QTextCursor(&doc).insertText(text);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("story.pdf")));
+    QString error;
+    if (!kt::platform::printDocument(doc, printer, &error))
+        std::fprintf(stderr, "print failed: %s\n", qPrintable(error));
+}
+
 // The time of reading one document of the shape at n, built outside the timing.
 double measure(const std::function<QByteArray(qsizetype)>& make, qsizetype n) {
     const QByteArray data = make(n);
@@ -354,6 +370,8 @@ int main(int argc, char** argv) {
          [](qsizetype n) { return words(n); }},
         {"Editor: one unbroken line of N characters", 100000 * times / q, openEditor, unbroken},
         {"Editor: N characters of words", 100000 * times / q, openEditor,
+         [](qsizetype n) { return words(n); }},
+        {"Print to PDF: N characters of words", 50000 * times / q, printPdf,
          [](qsizetype n) { return words(n); }},
     };
     for (const WidgetShape& s : widgetShapes) {

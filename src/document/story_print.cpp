@@ -1,5 +1,6 @@
 #include "document/story_print.h"
 
+#include "platform/busy_cursor.h"
 #include "platform/dialogs.h"
 #include "platform/print_pages.h"
 
@@ -7,10 +8,16 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QTextDocument>
 
 namespace kt::document {
 
 using namespace kt::platform;
+
+namespace {
+// About 0.2 s of laying out and drawing pages here (some 50 pages); more on a slower machine.
+constexpr int kBusyPrintLength = 1 << 18;
+} // namespace
 
 QString PdfFileFor(const QString& storyFile) {
     if (!storyFile.isEmpty()) {
@@ -23,7 +30,7 @@ QString PdfFileFor(const QString& storyFile) {
     return QDir(folder).filePath(QStringLiteral("Life Story.pdf"));
 }
 
-void PrintStory(const QTextDocument& story, const QString& storyFile) {
+void PrintStory(const QTextDocument& story, const QString& storyFile, QWidget* window) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(storyFile.isEmpty() ? QStringLiteral("Life Story")
                                            : QFileInfo(storyFile).completeBaseName());
@@ -31,7 +38,12 @@ void PrintStory(const QTextDocument& story, const QString& storyFile) {
     if (!Dialogs::current().printer(printer, {PdfFileFor(storyFile)}))
         return;
     QString reason;
-    if (printDocument(story, printer, &reason))
+    bool printed = false;
+    {
+        const BusyCursor busy(story.characterCount() > kBusyPrintLength, window);
+        printed = printDocument(story, printer, &reason);
+    }
+    if (printed)
         return;
     if (reason.isEmpty())
         reason = QStringLiteral("unknown");

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QTextDocument;
+class QWidget;
 
 namespace kt::document {
 
@@ -12,6 +13,7 @@ QString PdfFileFor(const QString& storyFile);
 
 // File > Print: the printer dialog, then the whole story on the chosen printer or in the
 // chosen PDF file. A print that fails is told to the user in one message; a cancel is silent.
-void PrintStory(const QTextDocument& story, const QString& storyFile);
+// A long story prints under the wait cursor, with `window` drawn again first.
+void PrintStory(const QTextDocument& story, const QString& storyFile, QWidget* window);
 
 } // namespace kt::document

@@ -396,7 +396,7 @@ void TextEditorWindow::Open() {
 }
 
 void TextEditorWindow::Print() {
-    PrintStory(*m_txtEdit->document(), m_currentFile);
+    PrintStory(*m_txtEdit->document(), m_currentFile, this);
 }
 
 void TextEditorWindow::ReturnToMainMenu() {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -16,6 +17,8 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace kt;
 using namespace kt::platform;
@@ -186,6 +189,35 @@ TEST_F(Print, AFailedPrintIsToldInOneMessage) {
                                      "again, for example to another folder."),
                   QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok, MsgButton::Ok}));
     EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
+// A long story prints under the wait cursor, and the editor is drawn again first, so the
+// dialog's place is not left blank while the pages are made; a short one prints without it.
+TEST_F(Print, ALongStoryPrintsUnderTheWaitCursorWithTheWindowDrawn) {
+    struct PaintWatch : QObject {
+        std::vector<bool> waiting;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                const QCursor* cursor = QGuiApplication::overrideCursor();
+                waiting.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+            }
+            return QObject::eventFilter(watched, event);
+        }
+    };
+    openEditor();
+    for (const bool long_ : {false, true}) {
+        if (long_)
+            txt()->setText(
+                QStringLiteral("A line of the story, as long as most.\r\n").repeated(8000));
+        PaintWatch watch;
+        editor()->installEventFilter(&watch);
+        const QString pdf = path(long_ ? QStringLiteral("long.pdf") : QStringLiteral("short.pdf"));
+        printTo(pdf);
+        editor()->removeEventFilter(&watch);
+        EXPECT_EQ(std::count(watch.waiting.begin(), watch.waiting.end(), true) > 0, long_);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_GT(pageCount(pdf), long_ ? 50 : 2);
+    }
 }
 
 // The real dialog: with no printer installed, "Print to File (PDF)" is chosen already, with the
