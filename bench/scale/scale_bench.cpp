@@ -242,6 +242,22 @@ double deleteList(qsizetype n) {
     });
 }
 
+// The time of giving all of n characters in the editor's control another font, laid out again
+// and drawn.
+double restyleAll(qsizetype n) {
+    RichTextEdit edit;
+    edit.resize(900, 650);
+    edit.show();
+    edit.setText(words(n));
+    edit.document()->documentLayout()->documentSize();
+    edit.viewport()->repaint();
+    edit.selectAll();
+    return timed([&] {
+        edit.setSelectionFont(QStringLiteral("Liberation Serif"), 14, true, false, false);
+        edit.viewport()->repaint();
+    });
+}
+
 void row(const char* figure, qsizetype n, double small, double large) {
     const double ratio = large / std::max(small, 0.001);
     std::printf("scale\t%s\t%lld\t%.1f\t%.1f\t%.1f\t%s\n", figure, static_cast<long long>(n), small,
@@ -352,6 +368,10 @@ int main(int argc, char** argv) {
             continue;
         row(s.name, s.n, best([&] { return measure(s.make, s.n); }),
             best([&] { return measure(s.make, 8 * s.n); }));
+    }
+    if (const char* name = "Editor: all of N characters given another font"; wanted(name)) {
+        const qsizetype n = 125000 * times / q;
+        row(name, n, best([&] { return restyleAll(n); }), best([&] { return restyleAll(8 * n); }));
     }
     if (const char* name = "Editor: one list of N items deleted whole"; wanted(name)) {
         const qsizetype n = 10000 * times / q;

@@ -309,16 +309,22 @@ void RichTextEdit::setSelectionFont(const QString& family, double pointSize, boo
     f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(italic);
     f.setFontUnderline(underline);
-    m_quiet = true;
-    mergeCurrentCharFormat(f);
-    m_quiet = false;
+    restyleSelection(f);
 }
 
 void RichTextEdit::setSelectionColor(const QColor& color) {
     QTextCharFormat f;
     f.setForeground(QBrush(color));
+    restyleSelection(f);
+}
+
+void RichTextEdit::restyleSelection(const QTextCharFormat& format) {
+    // Restyling the whole of a long story lays it all out again: 10 MB takes seconds.
+    const QTextCursor cursor = textCursor();
+    const BusyCursor busy(cursor.selectionEnd() - cursor.selectionStart() > kBusyTextLength,
+                          window());
     m_quiet = true;
-    mergeCurrentCharFormat(f);
+    mergeCurrentCharFormat(format);
     m_quiet = false;
 }
 

@@ -132,6 +132,7 @@ protected:
 
 private:
     void attachDocument();
+    void restyleSelection(const QTextCharFormat& format);
     void onContentsChange(int position, int removed, int added);
     void ensureIndex() const;
     template <class Fn> void forEachRun(Fn&& fn) const;

@@ -156,6 +156,17 @@ TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
         EXPECT_EQ(waiting.front(), size > 1000) << size;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
+    // Restyling all of it lays it all out again, under the wait cursor too.
+    edit.selectAll();
+    bool restyledWaiting = false;
+    const auto c = QObject::connect(edit.document(), &QTextDocument::contentsChange, [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        restyledWaiting = cursor && cursor->shape() == Qt::WaitCursor;
+    });
+    edit.setSelectionColor(Qt::darkBlue);
+    QObject::disconnect(c);
+    EXPECT_TRUE(restyledWaiting);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // The editor holds what it shows and what it opens in the document whose lists stay linear, and
