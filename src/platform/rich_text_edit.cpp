@@ -471,6 +471,7 @@ void RichTextEdit::insertFromMimeData(const QMimeData* source) {
     if (!source->hasText())
         return;
     const QString text = source->text();
+    const BusyCursor busy(text.size() > kBusyTextLength, window());
     m_wrap->aboutToInsert(text);
     QTextCursor c = textCursor();
     c.insertText(text);

@@ -218,6 +218,9 @@ bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void AnswerBox::insertFromMimeData(const QMimeData* source) {
+    // A paste of a megabyte or more is laid out for a noticeable time.
+    const qsizetype size = source->hasText() ? source->text().size() : source->html().size();
+    const BusyCursor busy(static_cast<std::size_t>(size) > kBusyAnswerBytes, window());
     if (source->hasText()) {
         m_wrap->aboutToInsert(source->text());
         QPlainTextEdit::insertFromMimeData(source);

@@ -156,7 +156,8 @@ TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
         EXPECT_EQ(waiting.front(), size > 1000) << size;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
-    // Restyling all of it lays it all out again, under the wait cursor too.
+    // Restyling all of it lays it all out again, under the wait cursor too, as does a paste of
+    // as much in the editor or in an answer box.
     edit.selectAll();
     bool restyledWaiting = false;
     const auto c = QObject::connect(edit.document(), &QTextDocument::contentsChange, [&] {
@@ -167,6 +168,25 @@ TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
     QObject::disconnect(c);
     EXPECT_TRUE(restyledWaiting);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    OpenBox box;
+    box.show();
+    QMimeData mime;
+    mime.setText(words((1 << 20) + 1));
+    for (QTextDocument* doc : {edit.document(), box.document()}) {
+        bool pasteWaiting = false;
+        const auto p = QObject::connect(doc, &QTextDocument::contentsChange, [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            pasteWaiting = cursor && cursor->shape() == Qt::WaitCursor;
+        });
+        if (doc == edit.document())
+            edit.insertFromMimeData(&mime);
+        else
+            box.insertFromMimeData(&mime);
+        QObject::disconnect(p);
+        EXPECT_TRUE(pasteWaiting);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
 }
 
 // The editor holds what it shows and what it opens in the document whose lists stay linear, and
