@@ -369,6 +369,15 @@ int main(int argc, char** argv) {
         row(s.name, s.n, best([&] { return measure(s.make, s.n); }),
             best([&] { return measure(s.make, 8 * s.n); }));
     }
+    if (const char* name = "RTF write: one list of N items"; wanted(name)) {
+        const auto write = [](qsizetype n) {
+            kt::rtf::Document doc;
+            kt::rtf::read(listItems(n), doc);
+            return timed([&] { kt::rtf::write(doc); });
+        };
+        const qsizetype n = 10000 * times / q;
+        row(name, n, best([&] { return write(n); }), best([&] { return write(8 * n); }));
+    }
     if (const char* name = "Editor: all of N characters given another font"; wanted(name)) {
         const qsizetype n = 125000 * times / q;
         row(name, n, best([&] { return restyleAll(n); }), best([&] { return restyleAll(8 * n); }));

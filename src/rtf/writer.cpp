@@ -308,7 +308,8 @@ void Writer::blockProps(const QTextBlock& b) {
         word("\\ls", listIndex(list));
         word("\\ilvl", level);
         out_.append("{\\listtext ");
-        const QString marker = list->itemText(b);
+        const QString marker =
+            listMarker(list->format(), itemNumber(list, b) + 1, f.layoutDirection());
         if (!marker.isEmpty()) {
             text(marker);
         } else {

@@ -58,6 +58,11 @@ struct ListStyleInfo {
 // A list style's number format and, for a bullet list, its level text.
 ListStyleInfo styleInfo(QTextListFormat::Style style);
 
+// The marker the toolkit shows for item `number` (from 1) of a list in `format`, in a paragraph
+// running in `direction`; empty for a bullet list. QTextList::itemText gives the same, but finds
+// the item's number by searching the whole list, which makes writing a long list quadratic.
+QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirection direction);
+
 class Writer {
 public:
     explicit Writer(const QTextDocument& document) : document_(document) {}
@@ -66,6 +71,7 @@ public:
 private:
     void defaults();
     int listIndex(const QTextList* list);
+    int itemNumber(const QTextList* list, const QTextBlock& block);
     int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
     QString familyOf(const QTextCharFormat& format) const;
@@ -100,6 +106,7 @@ private:
     Interned<QString, QString> fonts_{0};
     Interned<QRgb, QColor> colors_{1}; // entry 0 is automatic, not stored
     Interned<const QTextList*, const QTextList*> lists_{1};
+    std::unordered_map<const QTextList*, int> itemsWritten_; // items are written in list order
     // What a run of each of the document's formats writes, worked out once per format.
     struct RunInfo {
         QByteArray props;

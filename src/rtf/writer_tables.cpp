@@ -81,6 +81,63 @@ ListStyleInfo styleInfo(QTextListFormat::Style style) {
     }
 }
 
+int Writer::itemNumber(const QTextList* list, const QTextBlock& block) {
+    int& next = itemsWritten_[list];
+    // Blocks are written in document order, which is the list's own order; a block met out of
+    // that order is looked up.
+    const int number = list->item(next) == block ? next : list->itemNumber(block);
+    next = number + 1;
+    return number;
+}
+
+namespace {
+
+QString roman(int n, bool upper) {
+    static constexpr std::pair<int, const char*> kNumerals[] = {
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+    if (n >= 5000)
+        return QStringLiteral("?"); // what the toolkit shows past its numerals
+    QString out;
+    for (const auto& [value, numeral] : kNumerals)
+        for (; n >= value; n -= value)
+            out += QLatin1String(numeral);
+    return upper ? out.toUpper() : out;
+}
+
+QString alphabetic(int n, bool upper) {
+    QString out;
+    for (; n > 0; n = (n - 1) / 26)
+        out.prepend(QChar((upper ? 'A' : 'a') + (n - 1) % 26));
+    return out;
+}
+
+} // namespace
+
+QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirection direction) {
+    QString text;
+    switch (format.style()) {
+    case QTextListFormat::ListDecimal:
+        text = QString::number(number);
+        break;
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha:
+        text = alphabetic(number, format.style() == QTextListFormat::ListUpperAlpha);
+        break;
+    case QTextListFormat::ListLowerRoman:
+    case QTextListFormat::ListUpperRoman:
+        text = roman(number, format.style() == QTextListFormat::ListUpperRoman);
+        break;
+    default:
+        return {}; // a bullet, written as the bullet character
+    }
+    const QString prefix =
+        format.hasProperty(QTextFormat::ListNumberPrefix) ? format.numberPrefix() : QString();
+    const QString suffix = format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
+                                                                             : QStringLiteral(".");
+    return direction == Qt::RightToLeft ? suffix + text + prefix : prefix + text + suffix;
+}
+
 void Writer::listTable() {
     if (lists_.items().empty())
         return;

@@ -2,6 +2,7 @@
 // stable over repeated cycles.
 #include "rtf_test_support.h"
 
+#include "rtf/document.h"
 #include "rtf/rtf.h"
 
 #include <QBuffer>
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -274,6 +276,53 @@ TEST(RtfWriter, IsSevenBitAsciiWithTheHeaderAndTables) {
     EXPECT_TRUE(rtf.contains("\\picwgoal600\\pichgoal450"));
     EXPECT_TRUE(rtf.contains("\\trowd"));
     EXPECT_TRUE(rtf.endsWith("}\r\n"));
+}
+
+// Each list item carries its marker as text for readers without lists: the marker the toolkit
+// shows for it, in every numbering style past the end of its numerals, with a prefix and a
+// suffix and right to left; and a bullet, not a full stop, for a bullet list.
+TEST(RtfWriter, EveryListItemCarriesTheMarkerTheToolkitShows) {
+    constexpr int kItems = 5003;
+    for (const auto style : {QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+                             QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman,
+                             QTextListFormat::ListUpperRoman, QTextListFormat::ListDisc}) {
+        kt::rtf::Document doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("Before"));
+        QTextListFormat format;
+        format.setStyle(style);
+        if (style == QTextListFormat::ListUpperAlpha) {
+            format.setNumberPrefix(QStringLiteral("("));
+            format.setNumberSuffix(QStringLiteral(")"));
+        }
+        QTextList* list = c.insertList(format);
+        QStringList expected;
+        for (int i = 0; i < kItems; ++i) {
+            if (i > 0)
+                c.insertBlock();
+            if (style == QTextListFormat::ListLowerRoman && i % 7 == 0) {
+                QTextBlockFormat rtl = c.blockFormat();
+                rtl.setLayoutDirection(Qt::RightToLeft);
+                c.setBlockFormat(rtl);
+            }
+            c.insertText(QStringLiteral("x"));
+        }
+        for (int i = 0; i < kItems; ++i)
+            expected << list->itemText(list->item(i));
+
+        const QString written = QString::fromLatin1(kt::rtf::write(doc));
+        QStringList markers;
+        const QRegularExpression listText(QStringLiteral(R"(\{\\listtext (.*?)\\tab\})"));
+        for (const auto& m : listText.globalMatch(written))
+            markers << m.captured(1);
+        if (style == QTextListFormat::ListDisc) {
+            EXPECT_EQ(markers.count(QStringLiteral("\\u8226 ?")), kItems);
+        } else {
+            ASSERT_EQ(markers.size(), kItems) << style;
+            for (int i = 0; i < kItems; ++i)
+                ASSERT_EQ(markers[i], expected[i]) << style << " item " << i + 1;
+        }
+    }
 }
 
 TEST(RtfWriter, ComposedDocumentComesOutSmallAndClean) {
