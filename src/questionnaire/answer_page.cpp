@@ -219,15 +219,16 @@ bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
 
 void AnswerBox::insertFromMimeData(const QMimeData* source) {
     // A paste of a megabyte or more is laid out for a noticeable time.
-    const qsizetype size = source->hasText() ? source->text().size() : source->html().size();
+    const QString text = source->hasText() ? source->text() : QString();
+    const qsizetype size = source->hasText() ? text.size() : source->html().size();
     const BusyCursor busy(static_cast<std::size_t>(size) > kBusyAnswerBytes, window());
     if (source->hasText()) {
-        m_wrap->aboutToInsert(source->text());
+        m_wrap->aboutToInsert(text);
         QPlainTextEdit::insertFromMimeData(source);
     } else if (source->hasHtml()) {
-        const QString text = QTextDocumentFragment::fromHtml(source->html()).toPlainText();
-        m_wrap->aboutToInsert(text);
-        insertPlainText(text);
+        const QString plain = QTextDocumentFragment::fromHtml(source->html()).toPlainText();
+        m_wrap->aboutToInsert(plain);
+        insertPlainText(plain);
     }
 }
 

@@ -84,6 +84,7 @@ QTextObject* Document::createObject(const QTextFormat& format) {
 
 std::unique_ptr<Document> Document::copyOf(const QTextDocument& source) {
     auto copy = std::make_unique<Document>();
+    copy->setUndoRedoEnabled(false); // a copy starts with no history, and records none of this
     copy->setDefaultFont(source.defaultFont());
     copy->setDefaultTextOption(source.defaultTextOption());
     copy->setDefaultStyleSheet(source.defaultStyleSheet());
@@ -116,7 +117,7 @@ std::unique_ptr<Document> Document::copyOf(const QTextDocument& source) {
     }
     copy->rootFrame()->setFrameFormat(source.rootFrame()->frameFormat());
     copy->setModified(false);
-    copy->clearUndoRedoStacks();
+    copy->setUndoRedoEnabled(source.isUndoRedoEnabled());
     return copy;
 }
 
