@@ -22,6 +22,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -227,6 +228,32 @@ double measure(const std::function<QByteArray(qsizetype)>& make, qsizetype n) {
     return timed([&] { kt::rtf::read(data, doc); });
 }
 
+// The least any reader must ask of the toolkit: the paragraphs shape's n paragraphs, each with
+// its three runs, appended to the toolkit's own document through its cursor, in one edit block
+// with no undo. No tokens, no state, no reader; how this grows from n to 8n is the floor the
+// machine and the toolkit set for every reader shape.
+double toolkitAppend(qsizetype n) {
+    QTextDocument doc;
+    doc.setUndoRedoEnabled(false);
+    QTextCharFormat plain, bold;
+    bold.setFontWeight(QFont::Bold);
+    const QString before = QStringLiteral("We walked to school along the creek, ");
+    const QString middle = QStringLiteral("and");
+    const QString after = QStringLiteral(" in spring the water rose.");
+    return timed([&] {
+        QTextCursor cursor(&doc);
+        cursor.beginEditBlock();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (i > 0)
+                cursor.insertBlock(QTextBlockFormat(), plain);
+            cursor.insertText(before, plain);
+            cursor.insertText(middle, bold);
+            cursor.insertText(after, plain);
+        }
+        cursor.endEditBlock();
+    });
+}
+
 // The time of deleting a list of n items whole in the editor's control, laid out and shown.
 double deleteList(qsizetype n) {
     RichTextEdit edit;
@@ -258,10 +285,14 @@ double restyleAll(qsizetype n) {
     });
 }
 
-void row(const char* figure, qsizetype n, double small, double large) {
+// A reference row is no shape of ours: it shows what the toolkit itself does at those sizes.
+void row(const char* figure, qsizetype n, double small, double large, bool reference = false) {
     const double ratio = large / std::max(small, 0.001);
     std::printf("scale\t%s\t%lld\t%.1f\t%.1f\t%.1f\t%s\n", figure, static_cast<long long>(n), small,
-                large, ratio, ratio <= 10.0 ? "ok" : "OVER");
+                large, ratio,
+                reference       ? "reference"
+                : ratio <= 10.0 ? "ok"
+                                : "OVER");
     std::fflush(stdout);
 }
 
@@ -368,6 +399,11 @@ int main(int argc, char** argv) {
             continue;
         row(s.name, s.n, best([&] { return measure(s.make, s.n); }),
             best([&] { return measure(s.make, 8 * s.n); }));
+    }
+    if (const char* name = "Toolkit alone: the paragraphs appended, no reader"; wanted(name)) {
+        const qsizetype n = 20000 * times / q;
+        row(name, n, best([&] { return toolkitAppend(n); }),
+            best([&] { return toolkitAppend(8 * n); }), true);
     }
     if (const char* name = "RTF write: one list of N items"; wanted(name)) {
         const auto write = [](qsizetype n) {

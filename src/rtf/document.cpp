@@ -41,7 +41,11 @@ protected:
         QTextBlockGroupPrivate& d = group();
         // The block is still in the document, so its place among the others is known; a search
         // by position finds it unless the group is out of order, which the linear look covers.
-        auto at = std::lower_bound(d.blocks.begin(), d.blocks.end(), block);
+        // A list deleted whole loses its first item each time: that needs no search, and every
+        // step of one asks the document for two positions.
+        auto at = !d.blocks.isEmpty() && d.blocks.constFirst() == block
+                      ? d.blocks.begin()
+                      : std::lower_bound(d.blocks.begin(), d.blocks.end(), block);
         if (at == d.blocks.end() || *at != block)
             at = std::find(d.blocks.begin(), d.blocks.end(), block);
         if (at == d.blocks.end())
