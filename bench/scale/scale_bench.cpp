@@ -208,10 +208,8 @@ void openEditor(const QString& text) {
     edit.viewport()->repaint();
 }
 
-// The text made into a document and printed to a PDF file, in pages with their footers.
-void printPdf(const QString& text) {
-    kt::rtf::Document doc;
-    QTextCursor(&doc).insertText(text);
+// The document printed to a PDF file, in pages with their footers.
+void printToPdf(const QTextDocument& doc) {
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -219,6 +217,12 @@ void printPdf(const QString& text) {
     QString error;
     if (!kt::platform::printDocument(doc, printer, &error))
         std::fprintf(stderr, "print failed: %s\n", qPrintable(error));
+}
+
+void printPdf(const QString& text) {
+    kt::rtf::Document doc;
+    QTextCursor(&doc).insertText(text);
+    printToPdf(doc);
 }
 
 // The time of reading one document of the shape at n, built outside the timing.
@@ -421,6 +425,16 @@ int main(int argc, char** argv) {
     if (const char* name = "Editor: one list of N items deleted whole"; wanted(name)) {
         const qsizetype n = 10000 * times / q;
         row(name, n, best([&] { return deleteList(n); }), best([&] { return deleteList(8 * n); }));
+    }
+
+    if (const char* name = "Print to PDF: one list of N items"; wanted(name)) {
+        const auto print = [](qsizetype n) {
+            kt::rtf::Document doc;
+            kt::rtf::read(listItems(n), doc);
+            return timed([&] { printToPdf(doc); });
+        };
+        const qsizetype n = 5000 * times / q;
+        row(name, n, best([&] { return print(n); }), best([&] { return print(8 * n); }));
     }
 
     struct WidgetShape {
