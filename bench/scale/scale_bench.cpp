@@ -427,6 +427,16 @@ int main(int argc, char** argv) {
         row(name, n, best([&] { return deleteList(n); }), best([&] { return deleteList(8 * n); }));
     }
 
+    if (const char* name = "Answer box: an HTML list of N items pasted as text"; wanted(name)) {
+        const auto paste = [](qsizetype n) {
+            const QString html = QStringLiteral("<ul>") +
+                                 QStringLiteral("<li>item</li>").repeated(n) +
+                                 QStringLiteral("</ul>");
+            return timed([&] { kt::rtf::Document::plainTextOf(html); });
+        };
+        const qsizetype n = 5000 * times / q;
+        row(name, n, best([&] { return paste(n); }), best([&] { return paste(8 * n); }));
+    }
     if (const char* name = "Print to PDF: one list of N items"; wanted(name)) {
         const auto print = [](qsizetype n) {
             kt::rtf::Document doc;

@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "platform/zoom.h"
 #include "questionnaire/program_state.h"
+#include "rtf/document.h"
 
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -226,7 +226,7 @@ void AnswerBox::insertFromMimeData(const QMimeData* source) {
         m_wrap->aboutToInsert(text);
         QPlainTextEdit::insertFromMimeData(source);
     } else if (source->hasHtml()) {
-        const QString plain = QTextDocumentFragment::fromHtml(source->html()).toPlainText();
+        const QString plain = rtf::Document::plainTextOf(source->html());
         m_wrap->aboutToInsert(plain);
         insertPlainText(plain);
     }

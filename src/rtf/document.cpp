@@ -195,4 +195,11 @@ std::unique_ptr<Document> Document::copyOf(const QTextDocument& source) {
     return copy;
 }
 
+QString Document::plainTextOf(const QString& html) {
+    Document doc;
+    doc.setUndoRedoEnabled(false);
+    doc.setHtml(html);
+    return doc.toPlainText();
+}
+
 } // namespace kt::rtf

@@ -23,6 +23,10 @@ public:
     // settings), but one of these.
     static std::unique_ptr<Document> copyOf(const QTextDocument& source);
 
+    // The plain text of a piece of HTML (a paste), read into one of these: the toolkit's own
+    // reading goes through a fragment, whose lists cost n squared.
+    static QString plainTextOf(const QString& html);
+
 protected:
     QTextObject* createObject(const QTextFormat& format) override;
 };
