@@ -7,6 +7,7 @@
 //
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
+#include "document/text_search.h"
 #include "platform/print_pages.h"
 #include "platform/rich_text_edit.h"
 #include "questionnaire/answer_page.h"
@@ -427,6 +428,19 @@ int main(int argc, char** argv) {
         row(name, n, best([&] { return deleteList(n); }), best([&] { return deleteList(8 * n); }));
     }
 
+    // The needle grows with the text: a search that slides it one place at a time would take
+    // 64 times as long at 8n.
+    if (const char* name = "Find: N/2000 characters absent from N of one letter"; wanted(name)) {
+        const auto find = [](qsizetype n) {
+            const QString text(n, QLatin1Char('-'));
+            const QString needle = QLatin1Char('x') + QString(n / 2000 - 1, QLatin1Char('-'));
+            kt::document::TextSearch search;
+            search.find(text, 1, u"-", 0); // folds the text, as the first Find does
+            return timed([&] { search.find(text, 1, needle, 0); });
+        };
+        const qsizetype n = 2000000 * times / q;
+        row(name, n, best([&] { return find(n); }), best([&] { return find(8 * n); }));
+    }
     if (const char* name = "Answer box: an HTML list of N items pasted as text"; wanted(name)) {
         const auto paste = [](qsizetype n) {
             const QString html = QStringLiteral("<ul>") +

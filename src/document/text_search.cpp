@@ -1,5 +1,8 @@
 #include "document/text_search.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace kt::document {
 namespace {
 
@@ -34,7 +37,18 @@ qsizetype TextSearch::find(const QString& haystack, quint64 revision, QStringVie
         m_revision = revision;
         m_valid = true;
     }
-    return QStringView(m_folded).indexOf(fold(needle), from);
+    const QString folded = fold(needle);
+    if (folded.size() == 1)
+        return QStringView(m_folded).indexOf(folded.front(), from);
+    // The toolkit's search slides a needle of m units one place at a time when its last unit
+    // keeps matching (a long text in a line of dashes): n times m, seconds for a long needle in
+    // a long story. Boyer-Moore with the good-suffix rule stays linear up to the first match.
+    const auto* begin = reinterpret_cast<const char16_t*>(m_folded.constData());
+    const char16_t* end = begin + m_folded.size();
+    const auto* pattern = reinterpret_cast<const char16_t*>(folded.constData());
+    const std::boyer_moore_searcher searcher(pattern, pattern + folded.size());
+    const char16_t* at = std::search(begin + from, end, searcher);
+    return at == end ? -1 : at - begin;
 }
 
 } // namespace kt::document

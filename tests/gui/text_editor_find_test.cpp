@@ -173,6 +173,9 @@ TEST(TextSearch, FoldsCaseOneUnitAtATimeAndKeepsPositions) {
         {"", "", 0, -1},
         {"aaaa", "aa", 3, -1},
         {"x\r\ny", "\r\ny", 0, 1},
+        {"aaaa", "aa", 1, 1},
+        {"abababca", "ABABC", 0, 2},
+        {"xaaaab aaab", "aaab", 3, 7},
     };
     document::TextSearch search;
     quint64 revision = 0;
@@ -183,6 +186,16 @@ TEST(TextSearch, FoldsCaseOneUnitAtATimeAndKeepsPositions) {
             << c.haystack << " / " << c.needle;
         EXPECT_EQ(document::TextSearch::fold(haystack).size(), haystack.size());
     }
+}
+
+// A long needle in a long run of one letter: found where it starts, or not at all.
+TEST(TextSearch, ALongNeedleInALongRun) {
+    const QString run = QString(100000, QLatin1Char('-')) + QStringLiteral("x");
+    document::TextSearch search;
+    EXPECT_EQ(search.find(run, 1, QString(500, QLatin1Char('-')) + QLatin1Char('X'), 0), 99500);
+    EXPECT_EQ(search.find(run, 1, QLatin1Char('x') + QString(500, QLatin1Char('-')), 0), -1);
+    EXPECT_EQ(search.find(run, 1, QString(500, QLatin1Char('-')), 99600), -1);
+    EXPECT_EQ(search.find(run, 1, QString(500, QLatin1Char('-')), 99499), 99499);
 }
 
 TEST(TextSearch, ARevisionChangeRefoldsTheText) {
