@@ -370,6 +370,8 @@ void RichTextEdit::setZoomFactor(double factor) {
     factor = std::clamp(factor, kMinZoom, kMaxZoom);
     if (std::abs(factor - 1.0) < 1e-6)
         factor = 1.0;
+    // The whole story is laid out again at the new size: a second for 10 MB.
+    const BusyCursor busy(document()->characterCount() > kBusyTextLength, window());
     m_zoom.setFactor(factor);
     // The layout measures on the zoom device; painting stays on the viewport at 1:1, so the
     // document is drawn larger or smaller while its formats stay as they are.

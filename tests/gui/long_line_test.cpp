@@ -187,6 +187,18 @@ TEST(BusyCursor, ALargeTextGoesIntoTheEditorUnderTheWaitCursor) {
         EXPECT_TRUE(pasteWaiting);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
+
+    // Zooming lays all of it out again at the new size.
+    bool zoomWaiting = false;
+    const auto z = QObject::connect(edit.document()->documentLayout(),
+                                    &QAbstractTextDocumentLayout::documentSizeChanged, [&] {
+                                        const QCursor* cursor = QGuiApplication::overrideCursor();
+                                        zoomWaiting = cursor && cursor->shape() == Qt::WaitCursor;
+                                    });
+    edit.setZoomFactor(1.5);
+    QObject::disconnect(z);
+    EXPECT_TRUE(zoomWaiting);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // The editor holds what it shows and what it opens in the document whose lists stay linear, and
