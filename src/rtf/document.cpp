@@ -174,7 +174,7 @@ std::unique_ptr<Document> Document::copyOf(const QTextDocument& source) {
         copy->setPageSize(source.pageSize());
     copy->setResourceProvider(source.resourceProvider());
     copyContent(source, *copy);
-    // Pictures are drawn from the document's resources, which a fragment does not carry.
+    // Pictures are drawn from the document's resources, which copying the text does not carry.
     QSet<QString> names;
     for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
