@@ -1,9 +1,11 @@
 #include "app/program.h"
+#include "platform/memory.h"
 #include "platform/program_style.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    kt::platform::keepFreedMemory();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kithtale"));
     // No display name: the toolkit would append it to every caption ("Kithtale - First Car

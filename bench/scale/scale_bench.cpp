@@ -8,6 +8,7 @@
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
 #include "document/text_search.h"
+#include "platform/memory.h"
 #include "platform/print_pages.h"
 #include "platform/rich_text_edit.h"
 #include "questionnaire/answer_page.h"
@@ -325,6 +326,7 @@ template <class Edit> double typingLatency(Edit& edit, int keys) {
 } // namespace
 
 int main(int argc, char** argv) {
+    kt::platform::keepFreedMemory(); // as the program does
     QApplication app(argc, argv);
     // --quick divides every n by 4 and --times K multiplies it by K; --only TEXT measures only
     // the rows whose name holds TEXT; --write DIR writes the reader's documents at n and 8n to

@@ -1,5 +1,6 @@
 // Text with a long stretch and no place to break a line: the answer boxes and the editor wrap it
 // anywhere (so laying it out stays linear) and keep every character of it.
+#include "platform/memory.h"
 #include "platform/rich_text_edit.h"
 #include "platform/wrap_guard.h"
 #include "questionnaire/answer_page.h"
@@ -17,6 +18,11 @@
 #include <QTextList>
 
 #include <algorithm>
+#include <cstdlib>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -224,6 +230,24 @@ TEST(LongList, TheEditorOpensALongListWhole) {
     EXPECT_EQ(last.textList()->count(), kItems);
     EXPECT_EQ(last.textList()->itemText(last), QStringLiteral("%1.").arg(kItems));
     EXPECT_EQ(last.text(), QStringLiteral("item %1").arg(kItems));
+}
+
+// A block the size of a long paragraph's layout comes from the heap and, once freed, stays there
+// for the next one instead of being handed back to the system and faulted in again.
+TEST(FreedMemory, ALargeBlockIsKeptForTheNextOne) {
+#if !defined(__GLIBC__) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the settings are the system allocator's";
+#else
+    kt::platform::keepFreedMemory();
+    constexpr std::size_t kSize = std::size_t{40} << 20;
+    const std::size_t mapped = mallinfo2().hblkhd;
+    auto* block = static_cast<volatile char*>(std::malloc(kSize));
+    ASSERT_NE(block, nullptr);
+    block[kSize - 1] = 1;
+    EXPECT_EQ(mallinfo2().hblkhd, mapped);
+    std::free(const_cast<char*>(block));
+    EXPECT_GE(mallinfo2().fordblks, kSize);
+#endif
 }
 
 } // namespace
