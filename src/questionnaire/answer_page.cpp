@@ -220,13 +220,14 @@ bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
 void AnswerBox::insertFromMimeData(const QMimeData* source) {
     // A paste of a megabyte or more is laid out for a noticeable time.
     const QString text = source->hasText() ? source->text() : QString();
-    const qsizetype size = source->hasText() ? text.size() : source->html().size();
+    const QString html = source->hasText() ? QString() : source->html();
+    const qsizetype size = source->hasText() ? text.size() : html.size();
     const BusyCursor busy(static_cast<std::size_t>(size) > kBusyAnswerBytes, window());
     if (source->hasText()) {
         m_wrap->aboutToInsert(text);
         QPlainTextEdit::insertFromMimeData(source);
     } else if (source->hasHtml()) {
-        const QString plain = rtf::Document::plainTextOf(source->html());
+        const QString plain = rtf::Document::plainTextOf(html);
         m_wrap->aboutToInsert(plain);
         insertPlainText(plain);
     }
