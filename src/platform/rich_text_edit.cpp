@@ -74,7 +74,26 @@ RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     attachDocument();
 }
 
-RichTextEdit::~RichTextEdit() = default;
+RichTextEdit::~RichTextEdit() {
+    // The document outlives this object's members; its layout must not keep the zoom device.
+    document()->documentLayout()->setPaintDevice(nullptr);
+}
+
+void RichTextEdit::replaceDocument(QTextDocument* fresh) {
+    // Extra selections (the spelling marks among them) hold cursors into the shown document,
+    // and the control measures the old ones whenever new ones are set: they go while the
+    // document they point into still exists.
+    setExtraSelections({});
+    QPointer<QTextDocument> previous = m_ownedDocument;
+    m_quiet = true;
+    m_wrap->replace(fresh->toRawText(), [&] { setDocument(fresh); });
+    m_quiet = false;
+    m_ownedDocument = fresh;
+    if (previous)
+        previous->documentLayout()->setPaintDevice(nullptr);
+    delete previous.data();
+    attachDocument();
+}
 
 void RichTextEdit::attachDocument() {
     connect(document(), &QTextDocument::contentsChange, this, &RichTextEdit::onContentsChange,
@@ -340,13 +359,7 @@ bool RichTextEdit::LoadFile(const QString& path, QString* error) {
         ok = rtf::loadFile(path, *fresh, error);
         if (ok) {
             fresh->setUndoRedoEnabled(true);
-            QPointer<QTextDocument> previous = m_ownedDocument;
-            m_quiet = true;
-            m_wrap->replace(fresh->toRawText(), [&] { setDocument(fresh); });
-            m_quiet = false;
-            m_ownedDocument = fresh;
-            delete previous.data();
-            attachDocument();
+            replaceDocument(fresh);
         }
     }
     if (!ok) {

@@ -131,6 +131,9 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Shows `fresh` instead of the current document, which is deleted; whatever pointed into
+    // the old one is dropped first.
+    void replaceDocument(QTextDocument* fresh);
     void attachDocument();
     void restyleSelection(const QTextCharFormat& format);
     void onContentsChange(int position, int removed, int added);

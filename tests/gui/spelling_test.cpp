@@ -265,5 +265,37 @@ TEST_F(SpellingEditor, MarksTheStoryButNeverSavesAMarkNorCountsItAsAChange) {
     EXPECT_FALSE(editor()->documentModified());
 }
 
+// The marks hold cursors into the document: a document that Open replaces must take its marks
+// with it, whether they came from the composition or from typing.
+TEST_F(SpellingEditor, OpeningAFileWithMarksOnScreenKeepsTheEditorAlive) {
+    const QString file = path(QStringLiteral("Other.rtf"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi we went to scool\\par}");
+    }
+    state().answers.setText({SectionId::Childhood, "GrowUp"}, "scool day");
+    openEditor();
+    waitForMarks(txt());
+    ASSERT_TRUE(markedWords(txt()).contains(QStringLiteral("scool")));
+    txt()->setSelStart(0);
+    txt()->setSelText(QStringLiteral("EDITMARK "));
+    waitForMarks(txt());
+    ASSERT_TRUE(markedWords(txt()).contains(QStringLiteral("EDITMARK")));
+
+    for (int round = 0; round < 2; ++round) {
+        dialogs->answerMessage(platform::MsgButton::No);
+        dialogs->answerOpen(file);
+        trigger("mnuFileOpen");
+        waitForMarks(txt());
+        EXPECT_EQ(txt()->Text(), QStringLiteral("we went to scool"));
+        EXPECT_EQ(markedWords(txt()), QStringList{QStringLiteral("scool")});
+        for (const QTextEdit::ExtraSelection& s : txt()->extraSelections())
+            EXPECT_EQ(s.cursor.document(), txt()->document());
+        txt()->setSelStart(0);
+        txt()->setSelText(QStringLiteral("x"));
+    }
+}
+
 } // namespace
 } // namespace kt::test
