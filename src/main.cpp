@@ -1,11 +1,11 @@
-#include "app/program.h"
-#include "platform/memory.h"
-#include "platform/program_style.h"
+#include "system/memory.h"
+#include "ui/program_style.h"
+#include "windows/app/program.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    kt::platform::keepFreedMemory();
+    kt::system::keepFreedMemory();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kithtale"));
     // No display name: the toolkit would append it to every caption ("Kithtale - First Car
@@ -13,10 +13,10 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("kithtale"));
     // The program ends only through its own exits, never because a window was hidden.
     QApplication::setQuitOnLastWindowClosed(false);
-    kt::platform::installProgramStyle();
+    kt::ui::installProgramStyle();
 
     kt::app::Program program;
-    QObject::connect(&program.windows(), &kt::platform::WindowManager::programEnded, &application,
+    QObject::connect(&program.windows(), &kt::ui::WindowManager::programEnded, &application,
                      &QApplication::quit, Qt::QueuedConnection);
     program.start();
     return QApplication::exec();

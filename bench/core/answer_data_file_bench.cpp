@@ -1,8 +1,8 @@
 // Writing and reading the answer data file of a long story: 77 answers of N KB each. Reported
 // in bytes of file per second; linear in size when the MB/s stay level as N grows.
-#include "document/answer_data_file.h"
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_data_file.h"
+#include "core/answer_store.h"
+#include "core/question_catalog.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // The composed life story of a long questionnaire: 77 answers of 20 KB, about 1.5 MB.
-#include "document/document_composer.h"
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_store.h"
+#include "core/document_composer.h"
+#include "core/question_catalog.h"
 
 #include <benchmark/benchmark.h>
 

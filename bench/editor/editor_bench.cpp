@@ -1,12 +1,12 @@
 // The editor with long stories: composing and showing them, and Find Next across them.
 //   QT_QPA_PLATFORM=offscreen build/release/bench/editor/kithtale_editor_bench
-#include "document/document_composer.h"
-#include "document/text_editor_window.h"
-#include "platform/dialogs.h"
-#include "platform/rich_text_edit.h"
-#include "platform/window_manager.h"
-#include "questionnaire/program_state.h"
-#include "questionnaire/question_catalog.h"
+#include "core/document_composer.h"
+#include "core/program_state.h"
+#include "core/question_catalog.h"
+#include "ui/dialogs.h"
+#include "ui/rich_text_edit.h"
+#include "ui/window_manager.h"
+#include "windows/document/text_editor_window.h"
 
 #include <QApplication>
 #include <QPrinter>
@@ -21,20 +21,20 @@ using namespace kt;
 namespace {
 
 // Answers every dialog at once: Find gets the text to look for, messages get OK.
-class QuietDialogs final : public platform::Dialogs {
+class QuietDialogs final : public ui::Dialogs {
 public:
     QString findText;
     int messages = 0;
-    platform::MsgButton message(const platform::MessageRequest&) override {
+    ui::MsgButton message(const ui::MessageRequest&) override {
         ++messages;
-        return platform::MsgButton::Ok;
+        return ui::MsgButton::Ok;
     }
-    std::optional<QString> input(const platform::InputRequest&) override { return findText; }
-    std::optional<QString> openFile(const platform::FileRequest&) override { return {}; }
-    std::optional<QString> saveFile(const platform::FileRequest&) override { return {}; }
-    std::optional<platform::FontChoice> font(const platform::FontRequest&) override { return {}; }
+    std::optional<QString> input(const ui::InputRequest&) override { return findText; }
+    std::optional<QString> openFile(const ui::FileRequest&) override { return {}; }
+    std::optional<QString> saveFile(const ui::FileRequest&) override { return {}; }
+    std::optional<ui::FontChoice> font(const ui::FontRequest&) override { return {}; }
     std::optional<QColor> color(const QColor&) override { return {}; }
-    bool printer(QPrinter&, const platform::PrinterRequest&) override { return false; }
+    bool printer(QPrinter&, const ui::PrinterRequest&) override { return false; }
 };
 
 QuietDialogs g_dialogs;
@@ -143,11 +143,11 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    platform::WindowManager windows;
-    platform::Dialogs::install(&g_dialogs);
+    ui::WindowManager windows;
+    ui::Dialogs::install(&g_dialogs);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    platform::Dialogs::install(nullptr);
+    ui::Dialogs::install(nullptr);
     return 0;
 }

@@ -2,9 +2,9 @@
 // page down through it, and one keystroke, each with the installed en_US dictionary ("on") and with
 // no dictionary ("off").
 //   QT_QPA_PLATFORM=offscreen build/release/bench/editor/kithtale_spelling_bench
-#include "platform/rich_text_edit.h"
-#include "platform/spell_marker.h"
-#include "platform/speller.h"
+#include "ui/rich_text_edit.h"
+#include "ui/spell_marker.h"
+#include "ui/speller.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -17,7 +17,7 @@
 #include <memory>
 
 using namespace kt;
-using platform::Speller;
+using ui::Speller;
 
 namespace {
 
@@ -39,8 +39,8 @@ void useDictionary(bool on) {
 // The editor's rich-text control alone, at the size of the editor window, so that nothing but
 // the control and its marks is timed.
 struct Editor {
-    platform::RichTextEdit edit;
-    platform::SpellMarker& marker = *edit.findChild<platform::SpellMarker*>();
+    ui::RichTextEdit edit;
+    ui::SpellMarker& marker = *edit.findChild<ui::SpellMarker*>();
 
     Editor() { edit.resize(1000, 700); }
     void show(const QString& text) {

@@ -7,13 +7,13 @@
 //
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
-#include "document/text_search.h"
-#include "platform/memory.h"
-#include "platform/print_pages.h"
-#include "platform/rich_text_edit.h"
-#include "questionnaire/answer_page.h"
 #include "rtf/document.h"
 #include "rtf/rtf.h"
+#include "system/memory.h"
+#include "ui/print_pages.h"
+#include "ui/rich_text_edit.h"
+#include "windows/document/text_search.h"
+#include "windows/questionnaire/answer_page.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -34,8 +34,8 @@
 #include <string>
 #include <vector>
 
-using kt::platform::RichTextEdit;
 using kt::questionnaire::AnswerBox;
+using kt::ui::RichTextEdit;
 
 namespace {
 
@@ -217,7 +217,7 @@ void printToPdf(const QTextDocument& doc) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("story.pdf")));
     QString error;
-    if (!kt::platform::printDocument(doc, printer, &error))
+    if (!kt::ui::printDocument(doc, printer, &error))
         std::fprintf(stderr, "print failed: %s\n", qPrintable(error));
 }
 
@@ -326,7 +326,7 @@ template <class Edit> double typingLatency(Edit& edit, int keys) {
 } // namespace
 
 int main(int argc, char** argv) {
-    kt::platform::keepFreedMemory(); // as the program does
+    kt::system::keepFreedMemory(); // as the program does
     QApplication app(argc, argv);
     // --quick divides every n by 4 and --times K multiplies it by K; --only TEXT measures only
     // the rows whose name holds TEXT; --write DIR writes the reader's documents at n and 8n to

@@ -2,8 +2,8 @@
 // painted for the first time ("splash"), or after pressing Enter once the main menu has painted
 // ("menu", which also prints the resident set size). Timed from outside, side by side with
 // bare_window_probe.
-#include "app/program.h"
-#include "platform/memory.h"
+#include "system/memory.h"
+#include "windows/app/program.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     const bool menu = argc > 1 && std::strcmp(argv[1], "menu") == 0;
-    kt::platform::keepFreedMemory(); // as the program does
+    kt::system::keepFreedMemory(); // as the program does
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     kt::app::Program program;

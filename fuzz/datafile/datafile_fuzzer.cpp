@@ -1,8 +1,8 @@
 // The answer data file reader on arbitrary bytes. Beyond not crashing: a failed read leaves the
 // store as it was, and whatever was read survives a write and a second read unchanged.
-#include "document/answer_data_file.h"
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_data_file.h"
+#include "core/answer_store.h"
+#include "core/question_catalog.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "codepage.h"
 
 #include "codepage_tables.h"
-#include "text/encoding.h"
+#include "core/encoding.h"
 
 #include <QStringDecoder>
 

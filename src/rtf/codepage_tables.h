@@ -2,7 +2,7 @@
 // Generated once from the published mappings; 0xFFFD marks a byte the code page leaves undefined.
 #pragma once
 
-#include "text/encoding.h"
+#include "core/encoding.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "document/answer_data_file.h"
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_data_file.h"
+#include "core/answer_store.h"
+#include "core/question_catalog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_store.h"
+#include "core/question_catalog.h"
 
 #include <gtest/gtest.h>
 

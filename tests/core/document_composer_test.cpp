@@ -1,6 +1,6 @@
-#include "document/document_composer.h"
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_store.h"
+#include "core/document_composer.h"
+#include "core/question_catalog.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 
 using namespace kt;
 using namespace kt::fault;
-using kt::platform::MsgButton;
+using kt::ui::MsgButton;
 
 namespace {
 
@@ -69,7 +69,7 @@ TEST_F(EditorPrintFaults, TheUserIsToldAndAnEarlierPdfStaysWhole) {
         heal();
 
         ASSERT_EQ(dialogs->messages.size(), messages + 1);
-        const platform::MessageRequest& m = dialogs->messages.back();
+        const ui::MessageRequest& m = dialogs->messages.back();
         EXPECT_EQ(m.title, QStringLiteral("Kithtale"));
         EXPECT_TRUE(m.text.contains(pdf)) << m.text.toStdString();
         EXPECT_TRUE(m.text.contains(QStringLiteral("Reason: ")));

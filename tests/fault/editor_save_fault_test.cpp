@@ -4,7 +4,7 @@
 // fault is gone the next save writes both files in full.
 #include "fault/fault_support.h"
 
-#include "document/answer_data_file.h"
+#include "core/answer_data_file.h"
 #include "gui/editor_fixture.h"
 #include "rtf/rtf.h"
 
@@ -21,7 +21,7 @@
 
 using namespace kt;
 using namespace kt::fault;
-using kt::platform::MsgButton;
+using kt::ui::MsgButton;
 
 namespace {
 
@@ -157,9 +157,9 @@ TEST_F(EditorSaveFaults, TheUserIsToldAndTheLastGoodSaveStaysWhole) {
 
         // Told once, with what and why.
         ASSERT_EQ(dialogs->messages.size(), messagesBefore + 1);
-        const platform::MessageRequest& m = dialogs->messages.back();
+        const ui::MessageRequest& m = dialogs->messages.back();
         EXPECT_EQ(m.title, QStringLiteral("Kithtale"));
-        EXPECT_EQ(m.buttons, platform::MsgButtons(MsgButton::Ok));
+        EXPECT_EQ(m.buttons, ui::MsgButtons(MsgButton::Ok));
         EXPECT_TRUE(m.text.contains(storyFile())) << m.text.toStdString();
         EXPECT_TRUE(m.text.contains(QStringLiteral("Reason: ")));
         EXPECT_TRUE(m.text.contains(QString::fromLatin1(c.reason))) << m.text.toStdString();

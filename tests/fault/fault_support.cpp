@@ -1,8 +1,8 @@
 #include "fault/fault_support.h"
 
-#include "document/answer_data_file.h"
-#include "questionnaire/answer_store.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_data_file.h"
+#include "core/answer_store.h"
+#include "core/question_catalog.h"
 #include "rtf/rtf.h"
 
 #include <QDir>

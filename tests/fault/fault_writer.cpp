@@ -15,10 +15,10 @@
 //       before the writer is reaped, can never hit another process that took its number.
 #include "fault/fault_support.h"
 
-#include "document/answer_data_file.h"
-#include "platform/disk_sync.h"
-#include "questionnaire/answer_store.h"
+#include "core/answer_data_file.h"
+#include "core/answer_store.h"
 #include "rtf/rtf.h"
+#include "system/disk_sync.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -93,7 +93,7 @@ int saveOnce(int argc, char** argv) {
         ok = rtf::saveFile(document, story, &error);
     } else {
         std::string reason;
-        ok = SaveDataFile(document.toStdString(), answers, &reason, kt::platform::syncToDisk);
+        ok = SaveDataFile(document.toStdString(), answers, &reason, kt::system::syncToDisk);
         error = QString::fromStdString(reason);
     }
     fileSize.reset();
@@ -155,7 +155,7 @@ int serve(int argc, char** argv) {
             }
             std::string reason;
             if (!SaveDataFile(document.toStdString(), answers[version - 1], &reason,
-                              kt::platform::syncToDisk)) {
+                              kt::system::syncToDisk)) {
                 say("error\t" + reason);
                 ::_exit(1);
             }

@@ -3,10 +3,10 @@
 // say why and leave the previous file exactly as it was, with nothing beside it.
 #include "fault/fault_support.h"
 
-#include "document/answer_data_file.h"
-#include "platform/disk_sync.h"
-#include "questionnaire/answer_store.h"
+#include "core/answer_data_file.h"
+#include "core/answer_store.h"
 #include "rtf/rtf.h"
+#include "system/disk_sync.h"
 
 #include <QDir>
 #include <QFile>
@@ -224,9 +224,9 @@ TEST(SyncToDisk, PutsAFileAndAFolderOnTheDiskAndGivesTheReasonItCannot) {
     const std::string file = QDir(dir.path()).filePath(QStringLiteral("Story.dat")).toStdString();
     { std::ofstream(file) << "answers"; }
     std::string why;
-    EXPECT_TRUE(kt::platform::syncToDisk(file, &why)) << why;
-    EXPECT_TRUE(kt::platform::syncToDisk(dir.path().toStdString(), &why)) << why;
-    EXPECT_FALSE(kt::platform::syncToDisk(dir.path().toStdString() + "/gone/Story.dat", &why));
+    EXPECT_TRUE(kt::system::syncToDisk(file, &why)) << why;
+    EXPECT_TRUE(kt::system::syncToDisk(dir.path().toStdString(), &why)) << why;
+    EXPECT_FALSE(kt::system::syncToDisk(dir.path().toStdString() + "/gone/Story.dat", &why));
     EXPECT_EQ(why, std::generic_category().message(ENOENT));
 }
 

@@ -2,12 +2,13 @@
 // on every control, bullets that say their state in words, a focus that can be seen on every
 // kind of control, and text that stands out from its ground.
 #include "all_windows.h"
-#include "app/info_windows.h"
-#include "platform/controls.h"
-#include "platform/look.h"
-#include "platform/program_style.h"
-#include "questionnaire/program_state.h"
+#include "core/program_state.h"
 #include "questionnaire_fixture.h"
+#include "ui/ground.h"
+#include "ui/program_style.h"
+#include "windows/app/info_windows.h"
+#include "windows/common/controls.h"
+#include "windows/common/look.h"
 
 #include <QAccessible>
 #include <QHash>
@@ -21,7 +22,8 @@
 #include <functional>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 using kt::test::qs;
 
 namespace {
@@ -271,7 +273,7 @@ int strongChanges(const QImage& before, const QImage& after) {
     int n = 0;
     for (int y = 0; y < after.height(); ++y)
         for (int x = 0; x < after.width(); ++x)
-            if (look::contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)) >= 3.0)
+            if (ui::contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)) >= 3.0)
                 ++n;
     return n;
 }
@@ -445,17 +447,17 @@ void expectEveryTextReadable(const QString& name, QWidget* w) {
         if (auto* label = qobject_cast<QLabel*>(c); label && label->pixmap().isNull()) {
             const QRect r(c->mapTo(w, QPoint(0, 0)) * dpr, c->size() * dpr);
             const QColor ground = groundOf(image.copy(r));
-            EXPECT_GE(look::contrastRatio(label->palette().color(QPalette::WindowText), ground),
-                      look::kReadableContrast)
+            EXPECT_GE(ui::contrastRatio(label->palette().color(QPalette::WindowText), ground),
+                      ui::kReadableContrast)
                 << "on " << ground.name().toStdString();
         } else if (qobject_cast<PushButton*>(c)) {
-            EXPECT_GE(look::contrastRatio(c->palette().color(QPalette::ButtonText),
-                                          c->palette().color(QPalette::Button)),
-                      look::kReadableContrast);
+            EXPECT_GE(ui::contrastRatio(c->palette().color(QPalette::ButtonText),
+                                        c->palette().color(QPalette::Button)),
+                      ui::kReadableContrast);
         } else if (qobject_cast<QPlainTextEdit*>(c)) {
-            EXPECT_GE(look::contrastRatio(c->palette().color(QPalette::Text),
-                                          c->palette().color(QPalette::Base)),
-                      look::kReadableContrast);
+            EXPECT_GE(ui::contrastRatio(c->palette().color(QPalette::Text),
+                                        c->palette().color(QPalette::Base)),
+                      ui::kReadableContrast);
         }
     }
 }
@@ -513,8 +515,8 @@ TEST(ReadableWindows, ADarkDesktopGroundGivesWayToLightGreyWithBlackText) {
     look::keepTextReadable(dark);
     for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
         const QColor ground = dark.palette().color(g, QPalette::Window);
-        EXPECT_GE(look::contrastRatio(ground, look::navy()), look::kReadableContrast);
-        EXPECT_GE(look::contrastRatio(ground, look::darkRed()), look::kReadableContrast);
+        EXPECT_GE(ui::contrastRatio(ground, look::navy()), ui::kReadableContrast);
+        EXPECT_GE(ui::contrastRatio(ground, look::darkRed()), ui::kReadableContrast);
         EXPECT_EQ(dark.palette().color(g, QPalette::WindowText), QColor(Qt::black));
     }
 }

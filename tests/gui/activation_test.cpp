@@ -1,10 +1,10 @@
 // The window model: one window per name, created when first needed, and the program's own
 // tracking of its active window.
-#include "platform/dialogs.h"
-#include "platform/program_window.h"
-#include "platform/twips.h"
-#include "platform/window_manager.h"
 #include "support/scripted_dialogs.h"
+#include "ui/dialogs.h"
+#include "ui/program_window.h"
+#include "ui/twips.h"
+#include "ui/window_manager.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,7 +15,7 @@
 
 #include <memory>
 
-using namespace kt::platform;
+using namespace kt::ui;
 
 namespace {
 

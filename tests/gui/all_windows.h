@@ -1,10 +1,10 @@
 #pragma once
 
 // Every window of the program by name, for checks that must hold on all of them.
-#include "platform/qs.h"
-#include "questionnaire/answer_page.h"
-#include "questionnaire/question_catalog.h"
-#include "questionnaire/section_screen.h"
+#include "core/question_catalog.h"
+#include "ui/qs.h"
+#include "windows/questionnaire/answer_page.h"
+#include "windows/questionnaire/section_screen.h"
 
 #include <QStringList>
 
@@ -16,7 +16,7 @@ inline QStringList allWindowNames() {
                           "frmWarranty", "frmShare", "frmVersionHx", "frmCredits2", "frmNote"})
         names << QString::fromLatin1(n);
     for (const questionnaire::SectionScreenDesign& s : questionnaire::sectionScreenDesigns()) {
-        names << platform::qs(QuestionCatalog::instance().section(s.section).screen);
+        names << ui::qs(QuestionCatalog::instance().section(s.section).screen);
     }
     for (const questionnaire::AnswerPageDesign& p : questionnaire::answerPageDesigns())
         names << QString::fromUtf8(p.name);

@@ -1,8 +1,8 @@
 // The answer pages: binding, layout, the modified flag, Save, Return and the answer boxes.
-#include "document/answer_data_file.h"
-#include "platform/look.h"
-#include "questionnaire/program_state.h"
+#include "core/answer_data_file.h"
+#include "core/program_state.h"
 #include "questionnaire_fixture.h"
+#include "windows/common/look.h"
 
 #include <QClipboard>
 #include <QGroupBox>
@@ -18,7 +18,8 @@
 #include <set>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 using namespace kt::questionnaire;
 using kt::test::allPages;
 using kt::test::confirmExitRequest;

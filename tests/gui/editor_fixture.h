@@ -1,10 +1,10 @@
 #pragma once
 
-#include "document/text_editor_window.h"
-#include "platform/dialogs.h"
-#include "platform/rich_text_edit.h"
-#include "platform/window_manager.h"
 #include "support/program_fixture.h"
+#include "ui/dialogs.h"
+#include "ui/rich_text_edit.h"
+#include "ui/window_manager.h"
+#include "windows/document/text_editor_window.h"
 
 #include <QAction>
 #include <QFile>
@@ -31,21 +31,21 @@ protected:
             "TEXT BOXES, not here.");
         return text;
     }
-    static platform::MessageRequest reminderRequest() {
-        return {reminderText(), QStringLiteral("Kithtale"), platform::MsgIcon::Exclamation,
-                platform::MsgButton::Ok, platform::MsgButton::Ok};
+    static ui::MessageRequest reminderRequest() {
+        return {reminderText(), QStringLiteral("Kithtale"), ui::MsgIcon::Exclamation,
+                ui::MsgButton::Ok, ui::MsgButton::Ok};
     }
-    static platform::MessageRequest saveQuestion() {
-        using platform::MsgButton;
+    static ui::MessageRequest saveQuestion() {
+        using ui::MsgButton;
         return {QStringLiteral("Do you want to save the current document?"),
-                QStringLiteral("Kithtale"), platform::MsgIcon::Exclamation,
+                QStringLiteral("Kithtale"), ui::MsgIcon::Exclamation,
                 MsgButton::Yes | MsgButton::No | MsgButton::Cancel, MsgButton::Cancel};
     }
 
     // From the splash to the editor, through its first activation and the reminder.
     document::TextEditorWindow* openEditor() {
         enterMainMenu();
-        dialogs->answerMessage(platform::MsgButton::Ok);
+        dialogs->answerMessage(ui::MsgButton::Ok);
         click(QStringLiteral("frmMain"), QStringLiteral("cmdSaveFile"));
         settle();
         return editor();
@@ -53,7 +53,7 @@ protected:
     document::TextEditorWindow* editor() const {
         return static_cast<document::TextEditorWindow*>(window(QStringLiteral("frmTxtEditor")));
     }
-    platform::RichTextEdit* txt() const { return editor()->txtEdit(); }
+    ui::RichTextEdit* txt() const { return editor()->txtEdit(); }
     QAction* item(const char* name) const {
         return editor()->findChild<QAction*>(QString::fromLatin1(name));
     }

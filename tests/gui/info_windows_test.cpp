@@ -1,11 +1,12 @@
 // The information windows: how they are reached and left, their texts and when those are set,
 // and their captions, sizes, buttons and looks.
-#include "app/info_texts.h"
-#include "app/info_windows.h"
-#include "platform/controls.h"
-#include "platform/look.h"
-#include "platform/twips.h"
 #include "support/program_fixture.h"
+#include "ui/ground.h"
+#include "ui/twips.h"
+#include "windows/app/info_texts.h"
+#include "windows/app/info_windows.h"
+#include "windows/common/controls.h"
+#include "windows/common/look.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -16,7 +17,8 @@
 #include <QTest>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 using kt::test::confirmExitRequest;
 namespace texts = kt::app::texts;
 
@@ -466,7 +468,7 @@ TEST_F(InfoWindows, TextColoursReadOnTheirGrounds) {
                 continue;
             const QColor behind =
                 l->autoFillBackground() ? l->palette().color(QPalette::Window) : ground;
-            EXPECT_GE(look::contrastRatio(l->palette().color(QPalette::WindowText), behind), 4.5)
+            EXPECT_GE(ui::contrastRatio(l->palette().color(QPalette::WindowText), behind), 4.5)
                 << n << "." << l->objectName().toStdString();
         }
     }
@@ -474,17 +476,17 @@ TEST_F(InfoWindows, TextColoursReadOnTheirGrounds) {
 
 TEST(ReadableGround, KeepsALightSystemColourAndReplacesADarkOne) {
     const QColor navy(0, 0, 128), red(192, 0, 0);
-    EXPECT_NEAR(look::contrastRatio(Qt::white, Qt::black), 21.0, 1e-9);
-    EXPECT_NEAR(look::contrastRatio(navy, navy), 1.0, 1e-9);
-    EXPECT_EQ(look::readableGround(QColor(239, 239, 239), {navy, red}), QColor(239, 239, 239));
+    EXPECT_NEAR(ui::contrastRatio(Qt::white, Qt::black), 21.0, 1e-9);
+    EXPECT_NEAR(ui::contrastRatio(navy, navy), 1.0, 1e-9);
+    EXPECT_EQ(ui::readableGround(QColor(239, 239, 239), {navy, red}), QColor(239, 239, 239));
     // A mid grey is fine for navy but too dark for the dark red.
     const QColor mid(190, 190, 190);
-    EXPECT_EQ(look::readableGround(mid, {navy}), mid);
-    EXPECT_NE(look::readableGround(mid, {navy, red}), mid);
+    EXPECT_EQ(ui::readableGround(mid, {navy}), mid);
+    EXPECT_NE(ui::readableGround(mid, {navy, red}), mid);
     const QColor dark(49, 54, 59);
-    const QColor replaced = look::readableGround(dark, {navy, red});
-    EXPECT_GE(look::contrastRatio(replaced, navy), 4.5);
-    EXPECT_GE(look::contrastRatio(replaced, red), 4.5);
+    const QColor replaced = ui::readableGround(dark, {navy, red});
+    EXPECT_GE(ui::contrastRatio(replaced, navy), 4.5);
+    EXPECT_GE(ui::contrastRatio(replaced, red), 4.5);
 }
 
 TEST(InfoTexts, FixedTextsExactly) {

@@ -1,10 +1,10 @@
 // Text with a long stretch and no place to break a line: the answer boxes and the editor wrap it
 // anywhere (so laying it out stays linear) and keep every character of it.
-#include "platform/memory.h"
-#include "platform/rich_text_edit.h"
-#include "platform/wrap_guard.h"
-#include "questionnaire/answer_page.h"
 #include "rtf/document.h"
+#include "system/memory.h"
+#include "ui/rich_text_edit.h"
+#include "ui/wrap_guard.h"
+#include "windows/questionnaire/answer_page.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -26,10 +26,10 @@
 
 #include <gtest/gtest.h>
 
-using kt::platform::hasLongUnbrokenRun;
-using kt::platform::kLongestWord;
-using kt::platform::RichTextEdit;
 using kt::questionnaire::AnswerBox;
+using kt::ui::hasLongUnbrokenRun;
+using kt::ui::kLongestWord;
+using kt::ui::RichTextEdit;
 
 namespace {
 
@@ -238,7 +238,7 @@ TEST(FreedMemory, ALargeBlockIsKeptForTheNextOne) {
 #if !defined(__GLIBC__) || defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the settings are the system allocator's";
 #else
-    kt::platform::keepFreedMemory();
+    kt::system::keepFreedMemory();
     constexpr std::size_t kSize = std::size_t{40} << 20;
     const std::size_t mapped = mallinfo2().hblkhd;
     auto* block = static_cast<volatile char*>(std::malloc(kSize));

@@ -1,10 +1,10 @@
 // Start-up, the main menu's marks and the exit confirmation.
-#include "app/main_menu.h"
-#include "platform/controls.h"
-#include "platform/look.h"
-#include "platform/twips.h"
-#include "questionnaire/question_catalog.h"
+#include "core/question_catalog.h"
 #include "support/program_fixture.h"
+#include "ui/twips.h"
+#include "windows/app/main_menu.h"
+#include "windows/common/controls.h"
+#include "windows/common/look.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,7 +12,8 @@
 #include <QTest>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 using kt::test::confirmExitRequest;
 
 namespace {

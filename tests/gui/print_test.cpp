@@ -1,8 +1,8 @@
 // File > Print: the printer dialog offers a PDF file, and what is printed is the whole story in
 // pages, each with its footer, read back out of the PDF with poppler-utils (scripts/setup).
-#include "document/story_print.h"
+#include "core/question_catalog.h"
 #include "editor_fixture.h"
-#include "questionnaire/question_catalog.h"
+#include "windows/document/story_print.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,7 +21,7 @@
 #include <algorithm>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
 
 namespace {
 

@@ -1,11 +1,11 @@
 #pragma once
 
 // Helpers shared by the section-screen and answer-page tests.
-#include "platform/qs.h"
-#include "questionnaire/answer_page.h"
-#include "questionnaire/question_catalog.h"
-#include "questionnaire/section_screen.h"
+#include "core/question_catalog.h"
 #include "support/program_fixture.h"
+#include "ui/qs.h"
+#include "windows/questionnaire/answer_page.h"
+#include "windows/questionnaire/section_screen.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -13,7 +13,7 @@
 
 namespace kt::test {
 
-using platform::qs;
+using ui::qs;
 
 inline QString screenOf(SectionId id) {
     return qs(QuestionCatalog::instance().section(id).screen);
@@ -73,8 +73,8 @@ protected:
         auto& wm = program->windows();
         if (!wm.isRegistered(QStringLiteral("frmElsewhere")))
             wm.registerWindow(QStringLiteral("frmElsewhere"), [] {
-                return new platform::ProgramWindow(QStringLiteral("frmElsewhere"),
-                                                   QStringLiteral("Kithtale"));
+                return new ui::ProgramWindow(QStringLiteral("frmElsewhere"),
+                                             QStringLiteral("Kithtale"));
             });
         wm.show(QStringLiteral("frmElsewhere"));
         window(name)->hide();

@@ -1,11 +1,12 @@
 // A whole visit by keyboard alone: main menu, section screen, answer page and back.
-#include "questionnaire/program_state.h"
+#include "core/program_state.h"
 #include "questionnaire_fixture.h"
 
 #include <QApplication>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 using kt::test::qs;
 
 namespace {

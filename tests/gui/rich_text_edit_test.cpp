@@ -1,6 +1,6 @@
 // The rich-text control on its own: CR LF positions, one change per assignment, formats and the
 // plain-text rules for everything that leaves or enters it.
-#include "platform/rich_text_edit.h"
+#include "ui/rich_text_edit.h"
 
 #include <QMimeData>
 #include <QSignalSpy>
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-using kt::platform::RichTextEdit;
+using kt::ui::RichTextEdit;
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The save note's flag and the main menu's load of an answer data file, headless through the
 // dialog seam.
-#include "document/answer_data_file.h"
-#include "platform/look.h"
-#include "platform/twips.h"
-#include "questionnaire/question_catalog.h"
+#include "core/answer_data_file.h"
+#include "core/question_catalog.h"
 #include "support/program_fixture.h"
+#include "ui/twips.h"
+#include "windows/common/look.h"
 
 #include <QFile>
 #include <QLabel>
@@ -15,7 +15,8 @@
 #include <fstream>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 
 namespace {
 

@@ -2,10 +2,10 @@
 // through QT_SCALE_FACTOR): artwork drawn for the screen's pixel density, never resampled, and
 // every text still fitting the room the layout gives it.
 #include "all_windows.h"
-#include "platform/artwork.h"
-#include "platform/controls.h"
-#include "questionnaire/program_state.h"
+#include "core/program_state.h"
 #include "questionnaire_fixture.h"
+#include "windows/common/artwork.h"
+#include "windows/common/controls.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,7 +15,8 @@
 #include <functional>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 
 namespace {
 

@@ -1,15 +1,16 @@
 // The section screens: layout, marks, opening pages and returning.
-#include "platform/controls.h"
-#include "platform/look.h"
-#include "platform/twips.h"
-#include "questionnaire/program_state.h"
+#include "core/program_state.h"
 #include "questionnaire_fixture.h"
+#include "ui/twips.h"
+#include "windows/common/controls.h"
+#include "windows/common/look.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
+using namespace kt::windows;
 using namespace kt::questionnaire;
 using kt::test::confirmExitRequest;
 using kt::test::qs;

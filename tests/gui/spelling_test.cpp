@@ -1,9 +1,9 @@
 // Spelling marks in the answer boxes and the editor: a view only, never a change or a saved
 // format; suggestions and Ignore from the context menu; nothing without a dictionary.
 #include "editor_fixture.h"
-#include "platform/spell_marker.h"
-#include "platform/speller.h"
 #include "questionnaire_fixture.h"
+#include "ui/spell_marker.h"
+#include "ui/speller.h"
 
 #include <QMenu>
 #include <QTemporaryDir>
@@ -15,8 +15,8 @@
 namespace kt::test {
 namespace {
 
-using platform::Speller;
-using platform::SpellMarker;
+using ui::Speller;
+using ui::SpellMarker;
 
 const QString kDictionaries = QStringLiteral(KITHTALE_TEST_DATA_DIR "/spelling");
 
@@ -284,7 +284,7 @@ TEST_F(SpellingEditor, OpeningAFileWithMarksOnScreenKeepsTheEditorAlive) {
     ASSERT_TRUE(markedWords(txt()).contains(QStringLiteral("EDITMARK")));
 
     for (int round = 0; round < 2; ++round) {
-        dialogs->answerMessage(platform::MsgButton::No);
+        dialogs->answerMessage(ui::MsgButton::No);
         dialogs->answerOpen(file);
         trigger("mnuFileOpen");
         waitForMarks(txt());

@@ -1,8 +1,8 @@
 // The credits window's star outline: its 26 points, the window's shape and what lies inside it.
-#include "app/credits.h"
-#include "app/star_outline.h"
-#include "platform/twips.h"
 #include "support/program_fixture.h"
+#include "ui/twips.h"
+#include "windows/app/credits.h"
+#include "windows/app/star_outline.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -80,7 +80,7 @@ TEST_F(CreditsShape, TheShapeContainsEachTipsRayAndNothingBetweenTheTips) {
 
 TEST_F(CreditsShape, FramelessToolWindowOfTheDesignedSize) {
     auto& w = credits();
-    EXPECT_EQ(w.size(), platform::sizeTw(6945, 5295));
+    EXPECT_EQ(w.size(), ui::sizeTw(6945, 5295));
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(w.windowType(), Qt::Tool) << "kept out of the taskbar";
     EXPECT_EQ(w.palette().color(QPalette::Window), QColor(0, 0, 128));
@@ -96,7 +96,7 @@ TEST_F(CreditsShape, CloseAndDedicationLieInsideTheStar) {
     const QRegion shape = w.mask();
     auto* close = w.findChild<QPushButton*>(QStringLiteral("cmdClose"));
     ASSERT_NE(close, nullptr);
-    EXPECT_EQ(close->geometry(), platform::rectTw(2640, 3000, 615, 375));
+    EXPECT_EQ(close->geometry(), ui::rectTw(2640, 3000, 615, 375));
     EXPECT_EQ(shape.intersected(close->geometry()), QRegion(close->geometry()))
         << "every pixel of Close is visible";
 

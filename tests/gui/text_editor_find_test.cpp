@@ -1,9 +1,9 @@
 // Find and Find Next in the text editor window.
-#include "document/text_search.h"
 #include "editor_fixture.h"
+#include "windows/document/text_search.h"
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
 
 namespace {
 

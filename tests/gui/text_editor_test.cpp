@@ -1,11 +1,11 @@
 // The text editor window: creation, activation, saving through the note, open, formatting,
 // the clipboard rules and the closing question.
-#include "document/answer_data_file.h"
-#include "document/document_composer.h"
+#include "core/answer_data_file.h"
+#include "core/document_composer.h"
+#include "core/question_catalog.h"
 #include "editor_fixture.h"
-#include "platform/twips.h"
-#include "questionnaire/question_catalog.h"
 #include "rtf/rtf.h"
+#include "ui/twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -25,7 +25,7 @@
 #include <QTimer>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
 using kt::test::EditorFixture;
 
 namespace {

@@ -1,14 +1,14 @@
 // The typical run from end to end: splash, a section and a page, the answers saved, the story
 // composed and saved through the note as .rtf and .dat, and a later run loading it back.
+#include "core/question_catalog.h"
 #include "editor_fixture.h"
-#include "questionnaire/question_catalog.h"
 
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTest>
 
 using namespace kt;
-using namespace kt::platform;
+using namespace kt::ui;
 
 namespace {
 

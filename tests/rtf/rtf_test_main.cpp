@@ -1,6 +1,6 @@
 // Main for the codec tests: a headless GUI application (images and fonts need one), so the
 // tests and gtest's discovery at build time run with no display.
-#include "platform/headless.h"
+#include "system/headless.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    kt::platform::useHeadlessDefaults("kithtale-test-runtime");
+    kt::system::useHeadlessDefaults("kithtale-test-runtime");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,7 +1,7 @@
 // Main for the widget tests: headless by default, so the tests (and gtest's discovery, which
 // runs the binary at build time) work with no display.
-#include "platform/headless.h"
-#include "platform/program_style.h"
+#include "system/headless.h"
+#include "ui/program_style.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,10 +12,10 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    kt::platform::useHeadlessDefaults("kithtale-test-runtime");
+    kt::system::useHeadlessDefaults("kithtale-test-runtime");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    kt::platform::installProgramStyle();
+    kt::ui::installProgramStyle();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

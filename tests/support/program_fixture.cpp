@@ -28,7 +28,7 @@ void ProgramFixture::TearDown() {
 void ProgramFixture::settle() {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
-        if (platform::WindowManager* wm = &platform::WindowManager::instance())
+        if (ui::WindowManager* wm = &ui::WindowManager::instance())
             wm->settle();
     }
 }
@@ -40,7 +40,7 @@ void ProgramFixture::enterMainMenu() {
     settle();
 }
 
-platform::ProgramWindow* ProgramFixture::window(const QString& name) const {
+ui::ProgramWindow* ProgramFixture::window(const QString& name) const {
     return program->windows().find(name);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/program.h"
-#include "platform/program_window.h"
 #include "support/scripted_dialogs.h"
+#include "ui/program_window.h"
+#include "windows/app/program.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -29,7 +29,7 @@ protected:
     // Starts the program and presses Enter on the splash: the main menu is then active.
     void enterMainMenu();
 
-    platform::ProgramWindow* window(const QString& name) const;
+    ui::ProgramWindow* window(const QString& name) const;
     template <class T = QWidget>
     T* child(const QString& windowName, const QString& childName) const {
         auto* w = window(windowName);
@@ -37,7 +37,7 @@ protected:
     }
     void click(const QString& windowName, const QString& buttonName);
     bool isShown(const QString& windowName) const;
-    platform::ProgramWindow* active() const { return program->windows().activeWindow(); }
+    ui::ProgramWindow* active() const { return program->windows().activeWindow(); }
     bool ended() const { return program->windows().ending(); }
 
     ProgramState& state() { return program->state(); }

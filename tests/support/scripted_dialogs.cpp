@@ -6,7 +6,7 @@
 
 namespace kt::test {
 
-using namespace kt::platform;
+using namespace kt::ui;
 
 namespace {
 template <class Q, class T> T take(Q& queue, const QString& what, T cancel) {

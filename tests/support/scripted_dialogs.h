@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +15,7 @@ namespace kt::test {
 // The dialog seam as a script: each kind of dialog takes its answers from a queue, and every
 // request is recorded exactly as it was asked. A dialog asked with no answer queued fails the
 // running test and answers as a cancel would.
-class ScriptedDialogs : public platform::Dialogs {
+class ScriptedDialogs : public ui::Dialogs {
 public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
@@ -23,47 +23,47 @@ public:
     // An optional action runs while the dialog is "open", before the answer is returned.
     using During = std::function<void()>;
 
-    void answerMessage(platform::MsgButton answer, During during = {});
+    void answerMessage(ui::MsgButton answer, During during = {});
     void answerInput(std::optional<QString> answer, During during = {});
     void answerOpen(std::optional<QString> answer, During during = {});
     void answerSave(std::optional<QString> answer, During during = {});
-    void answerFont(std::optional<platform::FontChoice> answer, During during = {});
+    void answerFont(std::optional<ui::FontChoice> answer, During during = {});
     void answerColor(std::optional<QColor> answer, During during = {});
     // A file name chooses "Print to File (PDF)" with that file; nullopt cancels.
     void answerPrinter(std::optional<QString> pdfFile, During during = {});
 
-    std::vector<platform::MessageRequest> messages;
-    std::vector<platform::InputRequest> inputs;
-    std::vector<platform::FileRequest> opens;
-    std::vector<platform::FileRequest> saves;
-    std::vector<platform::FontRequest> fonts;
+    std::vector<ui::MessageRequest> messages;
+    std::vector<ui::InputRequest> inputs;
+    std::vector<ui::FileRequest> opens;
+    std::vector<ui::FileRequest> saves;
+    std::vector<ui::FontRequest> fonts;
     std::vector<QColor> colors;
-    std::vector<platform::PrinterRequest> printers;
+    std::vector<ui::PrinterRequest> printers;
     // Every request in the order asked, e.g. "message:Kithtale", "save", "input:Find".
     QStringList log;
 
     bool allAnswersUsed() const;
 
-    platform::MsgButton message(const platform::MessageRequest& request) override;
-    std::optional<QString> input(const platform::InputRequest& request) override;
-    std::optional<QString> openFile(const platform::FileRequest& request) override;
-    std::optional<QString> saveFile(const platform::FileRequest& request) override;
-    std::optional<platform::FontChoice> font(const platform::FontRequest& request) override;
+    ui::MsgButton message(const ui::MessageRequest& request) override;
+    std::optional<QString> input(const ui::InputRequest& request) override;
+    std::optional<QString> openFile(const ui::FileRequest& request) override;
+    std::optional<QString> saveFile(const ui::FileRequest& request) override;
+    std::optional<ui::FontChoice> font(const ui::FontRequest& request) override;
     std::optional<QColor> color(const QColor& initial) override;
-    bool printer(QPrinter& printer, const platform::PrinterRequest& request) override;
+    bool printer(QPrinter& printer, const ui::PrinterRequest& request) override;
 
 private:
     template <class T> struct Step {
         T answer;
         During during;
     };
-    std::deque<Step<platform::MsgButton>> m_messages;
+    std::deque<Step<ui::MsgButton>> m_messages;
     std::deque<Step<std::optional<QString>>> m_inputs, m_opens, m_saves, m_printers;
-    std::deque<Step<std::optional<platform::FontChoice>>> m_fonts;
+    std::deque<Step<std::optional<ui::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
 };
 
 // The exit confirmation exactly as it must be asked.
-platform::MessageRequest confirmExitRequest();
+ui::MessageRequest confirmExitRequest();
 
 } // namespace kt::test

@@ -1,7 +1,7 @@
 // Writes the program icon as PNG files, one per size, from the same drawing the windows use.
 // Usage: icon_export OUTPUT_DIR SIZE...
-#include "platform/artwork.h"
-#include "platform/headless.h"
+#include "system/headless.h"
+#include "windows/common/artwork.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    kt::platform::useHeadlessDefaults("kithtale-icon-runtime");
+    kt::system::useHeadlessDefaults("kithtale-icon-runtime");
     QGuiApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: icon_export OUTPUT_DIR SIZE...\n");
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const int size = std::atoi(argv[i]);
         const QString path = dir + QStringLiteral("/kithtale-%1.png").arg(size);
-        if (size <= 0 || !kt::platform::artwork::iconPixmap(size).toImage().save(path)) {
+        if (size <= 0 || !kt::windows::artwork::iconPixmap(size).toImage().save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

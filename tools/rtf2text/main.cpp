@@ -1,9 +1,9 @@
 // rtf2text FILE: reads FILE with the codec and prints its plain text as UTF-8: paragraphs and
 // line breaks as LF, a table row's cells separated by tabs. Exit status 1 when FILE cannot be
 // read, 2 on wrong usage.
-#include "platform/headless.h"
 #include "rtf/document.h"
 #include "rtf/rtf.h"
+#include "system/headless.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +83,7 @@ void appendFrame(QTextFrame* frame, QString& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    kt::platform::useHeadlessDefaults("rtf2text-runtime");
+    kt::system::useHeadlessDefaults("rtf2text-runtime");
     if (argc != 2) {
         std::fprintf(stderr, "usage: rtf2text FILE\n");
         return 2;

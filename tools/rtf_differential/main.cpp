@@ -11,9 +11,9 @@
 // Each must show the expected structure. The word processor is LibreOffice, run headless
 // (`soffice --headless --convert-to`); without it only the self check runs. Failures are kept
 // in DIR/failures with the expected and the actual structure. Exit status 1 on any failure.
-#include "platform/headless.h"
 #include "rtf/rtf.h"
 #include "structure.h"
+#include "system/headless.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -254,7 +254,7 @@ struct Counts {
 } // namespace
 
 int main(int argc, char** argv) {
-    kt::platform::useHeadlessDefaults("rtf-differential-runtime");
+    kt::system::useHeadlessDefaults("rtf-differential-runtime");
     QGuiApplication app(argc, argv);
     int count = 50;
     quint32 seed = 1;

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QColor>
+#include <QFlags>
+#include <QString>
+
+#include <optional>
+
+class QPrinter;
+
+namespace kt::ui {
+
+enum class MsgIcon { None, Information, Exclamation, Question, Critical };
+
+enum class MsgButton { None = 0, Ok = 1, Yes = 2, No = 4, Cancel = 8 };
+Q_DECLARE_FLAGS(MsgButtons, MsgButton)
+
+struct MessageRequest {
+    QString text;
+    QString title;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButton::Ok;
+    MsgButton defaultButton = MsgButton::Ok;
+    friend bool operator==(const MessageRequest&, const MessageRequest&) = default;
+};
+
+struct InputRequest {
+    QString prompt;
+    QString title;
+    QString initial;
+    friend bool operator==(const InputRequest&, const InputRequest&) = default;
+};
+
+// Filters are written as "Name (*.x)|*.x|Other (*.y)|*.y", the pairs of a name and its pattern.
+struct FileRequest {
+    QString filter;
+    QString initialName;
+    bool confirmOverwrite = false; // ask before replacing an existing file
+    bool pathMustExist = false;    // the folder must exist
+    bool fileMustExist = false;
+    friend bool operator==(const FileRequest&, const FileRequest&) = default;
+};
+
+struct FontChoice {
+    QString family;
+    double pointSize = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
+};
+
+struct FontRequest {
+    FontChoice initial;
+    friend bool operator==(const FontRequest&, const FontRequest&) = default;
+};
+
+struct PrinterRequest {
+    // The file that "Print to File (PDF)" starts with.
+    QString pdfFileName;
+    friend bool operator==(const PrinterRequest&, const PrinterRequest&) = default;
+};
+
+// The one seam for everything modal. The Qt implementation is installed by default; tests
+// install a scripted one that checks exactly what was asked. Nothing outside platform/ shows a
+// QMessageBox or a QFileDialog itself.
+class Dialogs {
+public:
+    virtual ~Dialogs();
+
+    virtual MsgButton message(const MessageRequest& request) = 0;
+    // nullopt when the user cancels.
+    virtual std::optional<QString> input(const InputRequest& request) = 0;
+    virtual std::optional<QString> openFile(const FileRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
+    virtual std::optional<FontChoice> font(const FontRequest& request) = 0;
+    virtual std::optional<QColor> color(const QColor& initial) = 0;
+    // The printer dialog, which also offers "Print to File (PDF)": the choice already made when
+    // no printer is installed. On OK the printer is set up as chosen; false when cancelled.
+    virtual bool printer(QPrinter& printer, const PrinterRequest& request) = 0;
+
+    static Dialogs& current();
+    // nullptr restores the Qt implementation. The caller keeps ownership.
+    static void install(Dialogs* dialogs);
+};
+
+// Shorthand for the common message box.
+MsgButton messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                     MsgButton defaultButton);
+
+// Converts "Name (*.x)|*.x|..." to the filter list a Qt file dialog takes.
+QStringList qtNameFilters(const QString& filter);
+
+} // namespace kt::ui
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(kt::ui::MsgButtons)

@@ -1,0 +1,28 @@
+#include "windows/app/program.h"
+
+#include "windows/common/artwork.h"
+#include "windows/common/look.h"
+#include "windows/window_registration.h"
+
+#include <QGuiApplication>
+
+namespace kt::app {
+
+Program::Program() {
+    // Every window, message box and dialog of the program carries its icon and colours.
+    QGuiApplication::setWindowIcon(windows::artwork::windowIcon());
+    ui::ProgramWindow::setTextColours({windows::look::navy(), windows::look::darkRed()});
+    registerAppWindows(m_windows, m_state);
+    questionnaire::registerQuestionnaireWindows(m_windows, m_state);
+    document::registerDocumentWindows(m_windows, m_state);
+}
+
+Program::~Program() {
+    m_windows.destroyAll();
+}
+
+void Program::start() {
+    m_windows.show(QStringLiteral("frmSplash"));
+}
+
+} // namespace kt::app

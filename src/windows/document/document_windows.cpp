@@ -1,0 +1,13 @@
+#include "windows/window_registration.h"
+
+#include "ui/window_manager.h"
+#include "windows/document/text_editor_window.h"
+
+namespace kt::document {
+
+void registerDocumentWindows(ui::WindowManager& windows, ProgramState& state) {
+    windows.registerWindow(QStringLiteral("frmTxtEditor"),
+                           [&state] { return new TextEditorWindow(state); });
+}
+
+} // namespace kt::document

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "core/question_catalog.h"
+#include "ui/program_window.h"
+#include "ui/wrap_guard.h"
+
+#include <QPlainTextEdit>
+
+#include <span>
+#include <string>
+#include <vector>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace kt::ui {
+class SpellMarker;
+class WrapGuard;
+} // namespace kt::ui
+
+namespace kt {
+struct ProgramState;
+}
+
+namespace kt::questionnaire {
+
+// Where a question stands on its page: upper or lower in the left or right column, alone in
+// a column, or in the full-width strip under the columns.
+enum class Place : std::uint8_t { L1, L2, R1, R2, L, R, B };
+
+struct PageQuestion {
+    const char* stem;
+    Place place;
+    const char* labelName = nullptr; // when it is not "lbl" + stem
+    const char* labelText = nullptr; // when the label's wording differs from the catalog's
+};
+
+struct AnswerPageDesign {
+    const char* name;
+    const char* caption;
+    const char* sectionScreen;
+    SectionId section;
+    std::span<const PageQuestion> questions; // in ordinal order
+    std::span<const char* const> tabOrder;   // stems; empty when it is the ordinal order
+    bool saveUnderRightColumn = false;       // pages without a strip only
+};
+
+// The nineteen pages in catalog order.
+std::span<const AnswerPageDesign> answerPageDesigns();
+
+// A multi-line plain-text answer box. The store keeps line breaks as CR LF; the box works
+// with its own paragraph breaks, so both directions convert. Any length is accepted and
+// whatever is typed or pasted comes back character for character.
+class AnswerBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    AnswerBox(QWidget* parent, const QString& objectName);
+
+    void setAnswer(const std::string& stored);
+    std::string answer() const;
+
+    // How much larger than its own size the box shows its text (Ctrl++, Ctrl+-, Ctrl + wheel).
+    double zoomFactor() const { return m_zoom; }
+
+protected:
+    // Pasted or dropped rich text arrives as its plain text, also when it comes without one.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    // The standard menu, with spelling suggestions on top for a misspelt word.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // The view only: the box's font grows, the answer stays as typed and unmodified.
+    void zoomBy(int steps);
+
+    double m_zoom = 1.0;
+    int m_wheelPending = 0;
+    ui::SpellMarker* m_spelling;
+    ui::WrapGuard* m_wrap;
+};
+
+// One answer page: a label and a box per question, Save and Return.
+class AnswerPage : public ui::ProgramWindow {
+    Q_OBJECT
+public:
+    AnswerPage(const AnswerPageDesign& design, ProgramState& state);
+
+    // Fills the boxes from the store, then resets ModifiedFlag, then focuses the first box.
+    void activated() override;
+    // Writes every box into its slot, changed or not.
+    void Save();
+    // Offers to save when modified, then goes back to the section screen.
+    void Return();
+
+    // "Y" when the boxes were edited since the last fill or save; only "Y" counts.
+    QString modifiedFlag() const { return ModifiedFlag; }
+
+protected:
+    bool closeRequested() override;
+
+private:
+    struct Question {
+        const CatalogEntry* entry;
+        Place place;
+        QLabel* label;
+        AnswerBox* box;
+    };
+
+    void layOut();
+
+    const AnswerPageDesign& m_design;
+    ProgramState& m_state;
+    std::vector<Question> m_questions; // in ordinal order
+    QGroupBox* m_frames[3] = {};       // left column, right column, strip
+    QPushButton* m_save = nullptr;
+    QPushButton* m_return = nullptr;
+    QString ModifiedFlag;
+};
+
+} // namespace kt::questionnaire

@@ -1,0 +1,22 @@
+#include "windows/window_registration.h"
+
+#include "core/program_state.h"
+#include "ui/qs.h"
+#include "ui/window_manager.h"
+#include "windows/questionnaire/answer_page.h"
+#include "windows/questionnaire/section_screen.h"
+
+namespace kt::questionnaire {
+
+void registerQuestionnaireWindows(ui::WindowManager& windows, ProgramState& state) {
+    for (const SectionScreenDesign& design : sectionScreenDesigns()) {
+        const auto& section = QuestionCatalog::instance().section(design.section);
+        windows.registerWindow(ui::qs(section.screen),
+                               [&design, &state] { return new SectionScreen(design, state); });
+    }
+    for (const AnswerPageDesign& design : answerPageDesigns())
+        windows.registerWindow(QString::fromUtf8(design.name),
+                               [&design, &state] { return new AnswerPage(design, state); });
+}
+
+} // namespace kt::questionnaire
