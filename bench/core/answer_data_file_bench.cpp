@@ -38,7 +38,7 @@ void BM_EncodeRecord(benchmark::State& state) {
     const auto answers = storeOf(static_cast<std::size_t>(state.range(0)) * 1024, state.range(1));
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::string record = kt::EncodeAnswerRecord(answers);
+        const std::string record = kt::encodeAnswerRecord(answers);
         bytes = record.size();
         benchmark::DoNotOptimize(record.data());
     }
@@ -46,11 +46,11 @@ void BM_EncodeRecord(benchmark::State& state) {
 }
 
 void BM_DecodeRecord(benchmark::State& state) {
-    const std::string record = kt::EncodeAnswerRecord(
+    const std::string record = kt::encodeAnswerRecord(
         storeOf(static_cast<std::size_t>(state.range(0)) * 1024, state.range(1)));
     for (auto _ : state) {
         kt::AnswerStore answers;
-        if (!kt::DecodeAnswerRecord(record, answers))
+        if (!kt::decodeAnswerRecord(record, answers))
             state.SkipWithError("record did not decode");
         benchmark::DoNotOptimize(&answers);
     }
@@ -61,7 +61,7 @@ void BM_WriteDataFile(benchmark::State& state) {
     const auto answers = storeOf(static_cast<std::size_t>(state.range(0)) * 1024, state.range(1));
     const std::string path = benchFile().string();
     for (auto _ : state) {
-        if (!kt::WriteDataFile(path, answers))
+        if (!kt::writeDataFile(path, answers))
             state.SkipWithError("write failed");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fs::file_size(path)));
@@ -70,11 +70,11 @@ void BM_WriteDataFile(benchmark::State& state) {
 
 void BM_ReadDataFile(benchmark::State& state) {
     const std::string path = benchFile().string();
-    kt::WriteDataFile(path,
+    kt::writeDataFile(path,
                       storeOf(static_cast<std::size_t>(state.range(0)) * 1024, state.range(1)));
     for (auto _ : state) {
         kt::AnswerStore answers;
-        if (!kt::ReadDataFile(path, answers))
+        if (!kt::readDataFile(path, answers))
             state.SkipWithError("read failed");
         benchmark::DoNotOptimize(&answers);
     }

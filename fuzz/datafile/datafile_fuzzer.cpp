@@ -21,17 +21,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const kt::AnswerStore before = answers;
 
     std::string error;
-    if (!kt::DecodeAnswerRecord(bytes, answers, &error)) {
+    if (!kt::decodeAnswerRecord(bytes, answers, &error)) {
         if (!(answers == before) || error.empty())
             std::abort();
         return 0;
     }
 
-    const std::string written = kt::EncodeAnswerRecord(answers);
+    const std::string written = kt::encodeAnswerRecord(answers);
     kt::AnswerStore again = before;
-    if (!kt::DecodeAnswerRecord(written, again, &error) || !(again == answers))
+    if (!kt::decodeAnswerRecord(written, again, &error) || !(again == answers))
         std::abort();
-    if (kt::EncodeAnswerRecord(again) != written)
+    if (kt::encodeAnswerRecord(again) != written)
         std::abort();
     return 0;
 }

@@ -232,7 +232,7 @@ std::string errnoText(int err) {
 
 // ---- Paths --------------------------------------------------------------------------------
 
-bool DataFilePathFor(const std::string& documentPath, std::string* dataPath, std::string* error) {
+bool dataFilePathFor(const std::string& documentPath, std::string* dataPath, std::string* error) {
 #ifdef _WIN32
     const auto slash = documentPath.find_last_of("/\\");
 #else
@@ -262,7 +262,7 @@ bool DataFilePathFor(const std::string& documentPath, std::string* dataPath, std
 
 // ---- Encoding and decoding ----------------------------------------------------------------
 
-std::string EncodeAnswerRecord(const AnswerStore& answers) {
+std::string encodeAnswerRecord(const AnswerStore& answers) {
     // The exact size in UTF-8, so a large record is never copied to a larger buffer half way
     // (Windows-1252 is never longer).
     std::size_t size = kBom.size() + kQuestionCount + 2;
@@ -282,7 +282,7 @@ std::string EncodeAnswerRecord(const AnswerStore& answers) {
     return out;
 }
 
-bool DecodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error) {
+bool decodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error) {
     const bool utf8 = bytes.starts_with(kBom);
     if (utf8)
         bytes.remove_prefix(kBom.size());
@@ -318,7 +318,7 @@ bool DecodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::strin
 
 // ---- Files --------------------------------------------------------------------------------
 
-bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* error) {
+bool readDataFile(const std::string& path, AnswerStore& answers, std::string* error) {
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (ec) {
@@ -351,10 +351,10 @@ bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* er
         return false;
     }
     in.close();
-    return DecodeAnswerRecord(bytes, answers, error);
+    return decodeAnswerRecord(bytes, answers, error);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          const SyncToDisk& sync) {
     std::error_code ec;
     fs::path target(path);
@@ -450,17 +450,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     return true;
 }
 
-bool WriteDataFile(const std::string& path, const AnswerStore& answers, std::string* error,
+bool writeDataFile(const std::string& path, const AnswerStore& answers, std::string* error,
                    const SyncToDisk& sync) {
-    return WriteFileAtomically(path, EncodeAnswerRecord(answers), error, sync);
+    return writeFileAtomically(path, encodeAnswerRecord(answers), error, sync);
 }
 
 bool SaveDataFile(const std::string& documentPath, const AnswerStore& answers, std::string* error,
                   const SyncToDisk& sync) {
     std::string dataPath;
-    if (!DataFilePathFor(documentPath, &dataPath, error))
+    if (!dataFilePathFor(documentPath, &dataPath, error))
         return false;
-    return WriteDataFile(dataPath, answers, error, sync);
+    return writeDataFile(dataPath, answers, error, sync);
 }
 
 } // namespace kt

@@ -22,18 +22,18 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 // (not a folder's) replaced by "dat", ".dat" appended to a name without a dot. False, with the
 // reason in *error, when the document itself ends in ".dat" (in any case): its data file would
 // replace it.
-bool DataFilePathFor(const std::string& documentPath, std::string* dataPath,
+bool dataFilePathFor(const std::string& documentPath, std::string* dataPath,
                      std::string* error = nullptr);
 
 // The record's bytes, exactly as written to the file.
-std::string EncodeAnswerRecord(const AnswerStore& answers);
+std::string encodeAnswerRecord(const AnswerStore& answers);
 
 // Reads the first record of a data file's bytes. All or nothing: on failure (fewer than 77
 // fields, an unclosed quote, an empty file) the store is left exactly as it was.
-bool DecodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error = nullptr);
+bool decodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error = nullptr);
 
 // Reads the file at path (whatever its extension) into the store, all or nothing.
-bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* error = nullptr);
+bool readDataFile(const std::string& path, AnswerStore& answers, std::string* error = nullptr);
 
 // Makes what has been written to the file at path (or, for a folder, the names in it) survive a
 // power cut. False, with the reason in *error, when the disk refused. The standard library has no
@@ -41,7 +41,7 @@ bool ReadDataFile(const std::string& path, AnswerStore& answers, std::string* er
 using SyncToDisk = std::function<bool(const std::string& path, std::string* error)>;
 
 // Writes the record to path, replacing any file of that name atomically.
-bool WriteDataFile(const std::string& path, const AnswerStore& answers,
+bool writeDataFile(const std::string& path, const AnswerStore& answers,
                    std::string* error = nullptr, const SyncToDisk& sync = {});
 
 // Writes the answer data file that belongs to the document at documentPath (same folder and
@@ -54,7 +54,7 @@ bool SaveDataFile(const std::string& documentPath, const AnswerStore& answers,
 // has `sync` put it on the disk, then renames it over the target and has `sync` record the new
 // name in the folder, so a failure, a crash or a power cut never leaves a torn or empty file
 // where a good one stood. The temporary file is removed on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr, const SyncToDisk& sync = {});
 
 } // namespace kt

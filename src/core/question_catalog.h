@@ -18,7 +18,7 @@ struct CatalogEntry {
     int ordinal;  // 1-based place within the section
     int sequence; // 1-based place in the whole questionnaire
     std::string_view text;
-    std::string_view page;
+    int page; // 1-based answer page of the section the question is asked on
     SlotKind slotKind;
     std::string_view screenStem;
 
@@ -30,8 +30,6 @@ struct SectionInfo {
     SectionId id;
     std::string_view name;        // the enumerator's name, e.g. "HighSchool"
     std::string_view displayName; // e.g. "High School"
-    std::string_view screen;      // e.g. "frmHighSchMain"
-    std::span<const std::string_view> pages;
 };
 
 // The constant questionnaire: one table, read by every window, the composer and the data file.
@@ -43,6 +41,10 @@ public:
     const SectionInfo& section(SectionId id) const;
     // The section's entries in ordinal order.
     std::span<const CatalogEntry> questions(SectionId id) const;
+    // How many answer pages the section's questions are spread over.
+    int pageCount(SectionId id) const;
+    // The questions asked on one answer page of the section (1-based), in ordinal order.
+    std::span<const CatalogEntry> questionsOnPage(SectionId id, int page) const;
     // All 77 entries in sequence order.
     std::span<const CatalogEntry> all() const;
     // Throws std::out_of_range for a key that is not in the catalog.

@@ -38,6 +38,12 @@ bool WindowManager::isRegistered(const QString& name) const {
     return m_factories.contains(name);
 }
 
+QStringList WindowManager::names() const {
+    QStringList all = m_factories.keys();
+    all.sort();
+    return all;
+}
+
 ProgramWindow* WindowManager::find(const QString& name) const {
     const auto it = m_windows.constFind(name);
     return it == m_windows.constEnd() ? nullptr : it->data();

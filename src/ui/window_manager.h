@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -35,6 +36,8 @@ public:
 
     void registerWindow(const QString& name, Factory factory);
     bool isRegistered(const QString& name) const;
+    // Every registered name, sorted: the program's whole set of windows.
+    QStringList names() const;
     ProgramWindow* find(const QString& name) const;
     // The existing window, or a new one made by its factory.
     ProgramWindow& get(const QString& name);

@@ -137,7 +137,7 @@ protected:
 // ---- The format, byte for byte ------------------------------------------------------------
 
 TEST(AnswerRecord, FreshStoreIs98CharactersAndCrLf) {
-    const std::string bytes = EncodeAnswerRecord(AnswerStore());
+    const std::string bytes = encodeAnswerRecord(AnswerStore());
     // 76 commas and eleven pairs of quotes, the pairs in the AlwaysText fields.
     const std::string expected = ",,,,,,,,,\"\",,,,,,,,\"\",,,,,\"\",,,\"\",,,,,,,\"\","
                                  ",,,,,,,,,,\"\",,,,,,,\"\",,,,,,,,,\"\",,,,,,,\"\",,,,,\"\","
@@ -153,7 +153,7 @@ TEST(AnswerRecord, WorkedExampleIs116CharactersAndCrLf) {
     answers.setText({SectionId::Childhood, "GrowUp"}, "A doctor");
     for (const char* stem : {"Toys", "Games", "Lived", "Hobbies"})
         answers.setText({SectionId::Childhood, stem}, "");
-    const std::string bytes = EncodeAnswerRecord(answers);
+    const std::string bytes = encodeAnswerRecord(answers);
     const std::string expected = "\"A doctor\",\"\",\"\",\"\",\"\",,,,,\"\",,,,,,,,\"\",,,,,\"\","
                                  ",,\"\",,,,,,,\"\",,,,,,,,,,,\"\",,,,,,,\"\",,,,,,,,,\"\",,,,,,"
                                  ",\"\",,,,,\"\",,,,,\"\"\r\n";
@@ -165,11 +165,11 @@ TEST(AnswerRecord, MultiLineAnswersKeepTheirLineBreaksInsideTheQuotes) {
     AnswerStore answers;
     answers.setText({SectionId::Childhood, "Lived"}, "On a farm,\r\nthen in town.\r\n");
     answers.setText({SectionId::Final, "Comments"}, "Bye");
-    EXPECT_EQ(EncodeAnswerRecord(answers),
+    EXPECT_EQ(encodeAnswerRecord(answers),
               freshRecordWith({{4, "On a farm,\r\nthen in town.\r\n"}, {77, "Bye"}}));
 
     AnswerStore loaded;
-    ASSERT_TRUE(DecodeAnswerRecord(EncodeAnswerRecord(answers), loaded));
+    ASSERT_TRUE(decodeAnswerRecord(encodeAnswerRecord(answers), loaded));
     EXPECT_EQ(loaded.text({SectionId::Childhood, "Lived"}), "On a farm,\r\nthen in town.\r\n");
     EXPECT_EQ(loaded, answers);
 }
@@ -183,7 +183,7 @@ TEST(AnswerRecord, EveryFieldGoesToItsOwnSlot) {
     for (const auto& b : bodies)
         fields.push_back(b.c_str());
     AnswerStore answers;
-    ASSERT_TRUE(DecodeAnswerRecord(record(fields), answers));
+    ASSERT_TRUE(decodeAnswerRecord(record(fields), answers));
 
     const struct {
         int field;
@@ -203,13 +203,13 @@ TEST(AnswerRecord, EveryFieldGoesToItsOwnSlot) {
         AnswerStore one;
         one.setText(m.key, "X");
         std::vector<std::pair<int, const char*>> change = {{m.field, "X"}};
-        EXPECT_EQ(EncodeAnswerRecord(one), freshRecordWith(change)) << m.field;
+        EXPECT_EQ(encodeAnswerRecord(one), freshRecordWith(change)) << m.field;
     }
 }
 
 TEST(AnswerRecord, LoadingReplacesEverySlotUnsetIncluded) {
     AnswerStore answers = filledStore();
-    ASSERT_TRUE(DecodeAnswerRecord(freshRecordWith({{2, "Marbles"}}), answers));
+    ASSERT_TRUE(decodeAnswerRecord(freshRecordWith({{2, "Marbles"}}), answers));
     for (const auto& e : catalog().all()) {
         if (e.sequence == 2) {
             EXPECT_EQ(answers.valueOf(e), std::optional<std::string>("Marbles"));
@@ -227,7 +227,7 @@ TEST(AnswerRecord, LoadingReplacesEverySlotUnsetIncluded) {
 
     // An empty field in an AlwaysText position still gives the empty text, never unset.
     std::vector<const char*> allEmpty(77, nullptr);
-    ASSERT_TRUE(DecodeAnswerRecord(record(allEmpty), answers));
+    ASSERT_TRUE(decodeAnswerRecord(record(allEmpty), answers));
     EXPECT_EQ(answers.value({SectionId::Volunteering, "Skills"}), std::optional<std::string>(""));
     EXPECT_EQ(answers, AnswerStore());
 }
@@ -240,13 +240,13 @@ TEST(AnswerRecord, QuotesInsideAnAnswerAreDoubledAndReadBack) {
     answers.setText({SectionId::Childhood, "Toys"}, "\"");
     answers.setText({SectionId::Childhood, "Games"}, "\"\"");
     answers.setText({SectionId::Childhood, "Lived"}, "after");
-    const std::string bytes = EncodeAnswerRecord(answers);
+    const std::string bytes = encodeAnswerRecord(answers);
     const std::string opening =
         "\"He said \"\"hi\"\", then left\",\"\"\"\",\"\"\"\"\"\",\"after\",";
     EXPECT_EQ(bytes.substr(0, opening.size()), opening);
 
     AnswerStore loaded = filledStore();
-    ASSERT_TRUE(DecodeAnswerRecord(bytes, loaded));
+    ASSERT_TRUE(decodeAnswerRecord(bytes, loaded));
     EXPECT_EQ(loaded, answers) << "no field after the quote shifts";
 }
 
@@ -278,7 +278,7 @@ TEST(AnswerRecord, LenientReading) {
     };
     for (const auto& c : cases) {
         AnswerStore answers = filledStore();
-        ASSERT_TRUE(DecodeAnswerRecord(c.bytes, answers)) << c.name;
+        ASSERT_TRUE(decodeAnswerRecord(c.bytes, answers)) << c.name;
         EXPECT_EQ(answers.value(c.key), c.want) << c.name;
     }
 }
@@ -290,12 +290,12 @@ TEST(AnswerRecord, Windows1252WhenEveryAnswerFits) {
     // é, €, ’ and the undefined byte 0x81 kept as U+0081.
     answers.setText({SectionId::Childhood, "GrowUp"}, "caf\xC3\xA9 \xE2\x82\xAC"
                                                       "5 \xE2\x80\x99\xC2\x81");
-    const std::string bytes = EncodeAnswerRecord(answers);
+    const std::string bytes = encodeAnswerRecord(answers);
     EXPECT_EQ(bytes.substr(0, 13), "\"caf\xE9 \x80"
                                    "5 \x92\x81\",");
     EXPECT_EQ(bytes.size(), 100u + 12u);
     AnswerStore loaded;
-    ASSERT_TRUE(DecodeAnswerRecord(bytes, loaded));
+    ASSERT_TRUE(decodeAnswerRecord(bytes, loaded));
     EXPECT_EQ(loaded, answers);
 }
 
@@ -306,14 +306,14 @@ TEST(AnswerRecord, OldWindows1252FilesLoad) {
         if (b != '"')
             body += static_cast<char>(b);
     AnswerStore answers;
-    ASSERT_TRUE(DecodeAnswerRecord(freshRecordWith({{1, body.c_str()}}), answers));
+    ASSERT_TRUE(decodeAnswerRecord(freshRecordWith({{1, body.c_str()}}), answers));
     const std::string& text = answers.text({SectionId::Childhood, "GrowUp"});
     EXPECT_NE(text.find("\xE2\x82\xAC"), std::string::npos) << "0x80 is the euro sign";
     EXPECT_NE(text.find("\xC5\xB8"), std::string::npos) << "0x9F is Y with diaeresis";
     EXPECT_NE(text.find("\xC3\xBF"), std::string::npos) << "0xFF is y with diaeresis";
     EXPECT_NE(text.find("\xE2\x80\x9C\xE2\x80\x9D"), std::string::npos) << "0x93 0x94 curly quotes";
     // Saved again, the file is the same bytes.
-    EXPECT_EQ(EncodeAnswerRecord(answers), freshRecordWith({{1, body.c_str()}}));
+    EXPECT_EQ(encodeAnswerRecord(answers), freshRecordWith({{1, body.c_str()}}));
 }
 
 TEST(AnswerRecord, Utf8WithByteOrderMarkWhenAnAnswerDoesNotFit) {
@@ -329,12 +329,12 @@ TEST(AnswerRecord, Utf8WithByteOrderMarkWhenAnAnswerDoesNotFit) {
         AnswerStore answers;
         answers.setText({SectionId::Travel, "Countries"}, t);
         answers.setText({SectionId::Travel, "Like"}, "caf\xC3\xA9"); // fits, but goes as UTF-8 too
-        const std::string bytes = EncodeAnswerRecord(answers);
+        const std::string bytes = encodeAnswerRecord(answers);
         ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF") << t;
         const std::string want = "\"" + t + "\",\"caf\xC3\xA9\"";
         EXPECT_NE(bytes.find(want), std::string::npos) << t;
         AnswerStore loaded = filledStore();
-        ASSERT_TRUE(DecodeAnswerRecord(bytes, loaded)) << t;
+        ASSERT_TRUE(decodeAnswerRecord(bytes, loaded)) << t;
         EXPECT_EQ(loaded, answers) << t;
     }
 }
@@ -342,10 +342,10 @@ TEST(AnswerRecord, Utf8WithByteOrderMarkWhenAnAnswerDoesNotFit) {
 TEST(AnswerRecord, MalformedUtf8InTheStoreIsKeptByteForByte) {
     AnswerStore answers;
     answers.setText({SectionId::Jobs, "Best"}, std::string("bad \xFF\xC3 \xED\xA0\x80 end"));
-    const std::string bytes = EncodeAnswerRecord(answers);
+    const std::string bytes = encodeAnswerRecord(answers);
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     AnswerStore loaded;
-    ASSERT_TRUE(DecodeAnswerRecord(bytes, loaded));
+    ASSERT_TRUE(decodeAnswerRecord(bytes, loaded));
     EXPECT_EQ(loaded, answers);
 }
 
@@ -469,14 +469,14 @@ TEST(AnswerRecord, RoundTripOverThousandsOfRandomStores) {
     int utf8Files = 0;
     for (int i = 0; i < 2000; ++i) {
         const auto [store, fits] = gen.next();
-        const std::string bytes = EncodeAnswerRecord(store);
+        const std::string bytes = encodeAnswerRecord(store);
         const bool bom = bytes.starts_with("\xEF\xBB\xBF");
         ASSERT_EQ(bom, !fits) << "store " << i;
         utf8Files += bom;
         AnswerStore loaded = filledStore();
-        ASSERT_TRUE(DecodeAnswerRecord(bytes, loaded)) << "store " << i;
+        ASSERT_TRUE(decodeAnswerRecord(bytes, loaded)) << "store " << i;
         ASSERT_TRUE(loaded == store) << "store " << i;
-        ASSERT_EQ(EncodeAnswerRecord(loaded), bytes) << "store " << i;
+        ASSERT_EQ(encodeAnswerRecord(loaded), bytes) << "store " << i;
     }
     EXPECT_GT(utf8Files, 100) << "both encodings exercised";
     EXPECT_LT(utf8Files, 1900);
@@ -516,7 +516,7 @@ TEST(AnswerRecord, BadRecordsLeaveTheStoreExactlyAsItWas) {
         answers.setUnset({SectionId::Jobs, "Best"});
         const AnswerStore before = answers;
         std::string error;
-        EXPECT_FALSE(DecodeAnswerRecord(c.bytes, answers, &error)) << c.name;
+        EXPECT_FALSE(decodeAnswerRecord(c.bytes, answers, &error)) << c.name;
         EXPECT_TRUE(answers == before) << c.name;
         EXPECT_FALSE(error.empty()) << c.name;
     }
@@ -542,7 +542,7 @@ TEST(DataFilePath, ExtensionOfTheFileNameIsReplaced) {
     for (const auto& c : cases) {
         std::string data;
         std::string error;
-        ASSERT_TRUE(DataFilePathFor(c.document, &data, &error)) << c.document;
+        ASSERT_TRUE(dataFilePathFor(c.document, &data, &error)) << c.document;
         EXPECT_EQ(data, c.data) << c.document;
     }
 }
@@ -551,12 +551,12 @@ TEST(DataFilePath, ADocumentEndingInDatIsRefused) {
     for (const char* document : {"Story.dat", "Story.DAT", "/home/nan/Story.Dat", "x.rtf.dat"}) {
         std::string data = "untouched";
         std::string error;
-        EXPECT_FALSE(DataFilePathFor(document, &data, &error)) << document;
+        EXPECT_FALSE(dataFilePathFor(document, &data, &error)) << document;
         EXPECT_EQ(data, "untouched");
         EXPECT_NE(error.find(".dat"), std::string::npos) << error;
     }
     std::string data;
-    EXPECT_TRUE(DataFilePathFor("/home/x.dat/Story", &data)) << "a folder's extension is no guard";
+    EXPECT_TRUE(dataFilePathFor("/home/x.dat/Story", &data)) << "a folder's extension is no guard";
     EXPECT_EQ(data, "/home/x.dat/Story.dat");
 }
 
@@ -572,17 +572,17 @@ TEST_F(DataFile, SaveWritesBesideTheDocumentAndReplacesWithoutAsking) {
 
     std::string error;
     ASSERT_TRUE(SaveDataFile(document, answers, &error)) << error;
-    EXPECT_EQ(readBytes(dir / "Story.dat"), EncodeAnswerRecord(answers));
+    EXPECT_EQ(readBytes(dir / "Story.dat"), encodeAnswerRecord(answers));
 
     answers.setText({SectionId::Wedding, "Where"}, "changed");
     ASSERT_TRUE(SaveDataFile(document, answers, &error)) << error;
-    EXPECT_EQ(readBytes(dir / "Story.dat"), EncodeAnswerRecord(answers));
+    EXPECT_EQ(readBytes(dir / "Story.dat"), encodeAnswerRecord(answers));
     EXPECT_EQ(readBytes(document), "{\\rtf1 the document}");
     EXPECT_EQ(entries(), (std::vector<std::string>{"Story.RTF", "Story.dat"}))
         << "no temporary file is left behind";
 
     AnswerStore loaded = filledStore();
-    ASSERT_TRUE(ReadDataFile((dir / "Story.dat").string(), loaded, &error)) << error;
+    ASSERT_TRUE(readDataFile((dir / "Story.dat").string(), loaded, &error)) << error;
     EXPECT_EQ(loaded, answers);
 }
 
@@ -599,11 +599,11 @@ TEST_F(DataFile, TheDatGuardNeverOverwritesTheDocument) {
 TEST_F(DataFile, AnyExtensionIsRead) {
     AnswerStore answers;
     answers.setText({SectionId::Life, "Books"}, "Westerns");
-    writeBytes(dir / "copy of story.txt", EncodeAnswerRecord(answers));
-    writeBytes(dir / "no extension", EncodeAnswerRecord(answers));
+    writeBytes(dir / "copy of story.txt", encodeAnswerRecord(answers));
+    writeBytes(dir / "no extension", encodeAnswerRecord(answers));
     for (const char* name : {"copy of story.txt", "no extension"}) {
         AnswerStore loaded;
-        ASSERT_TRUE(ReadDataFile((dir / name).string(), loaded)) << name;
+        ASSERT_TRUE(readDataFile((dir / name).string(), loaded)) << name;
         EXPECT_EQ(loaded, answers) << name;
     }
 }
@@ -620,7 +620,7 @@ TEST_F(DataFile, UnreadableFilesLeaveTheStoreUntouched) {
         AnswerStore answers = filledStore();
         const AnswerStore before = answers;
         std::string error;
-        EXPECT_FALSE(ReadDataFile((dir / name).string(), answers, &error)) << name;
+        EXPECT_FALSE(readDataFile((dir / name).string(), answers, &error)) << name;
         EXPECT_TRUE(answers == before) << name;
         EXPECT_FALSE(error.empty()) << name;
     }
@@ -698,7 +698,7 @@ TEST_F(DataFile, TheNewFileIsSyncedWholeBeforeItReplacesTheOldOneAndThenItsFolde
         if (synced.size() == 1) {
             // The temporary file, complete, beside the old file, which is still in place.
             EXPECT_EQ(fs::path(path).parent_path(), dir);
-            EXPECT_EQ(readBytes(path), EncodeAnswerRecord(next));
+            EXPECT_EQ(readBytes(path), encodeAnswerRecord(next));
             EXPECT_EQ(readBytes(dir / "Story.dat"), previous);
         }
         return true;
@@ -708,7 +708,7 @@ TEST_F(DataFile, TheNewFileIsSyncedWholeBeforeItReplacesTheOldOneAndThenItsFolde
     ASSERT_EQ(synced.size(), 2u);
     EXPECT_NE(synced[0], (dir / "Story.dat").string());
     EXPECT_EQ(fs::path(synced[1]), dir);
-    EXPECT_EQ(readBytes(dir / "Story.dat"), EncodeAnswerRecord(next));
+    EXPECT_EQ(readBytes(dir / "Story.dat"), encodeAnswerRecord(next));
 }
 
 TEST_F(DataFile, ADiskThatRefusesToSyncLeavesThePreviousFileWholeAndSaysWhy) {

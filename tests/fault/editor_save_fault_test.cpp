@@ -35,7 +35,7 @@ public:
     QString answerFile() const { return folder() + QStringLiteral("/Story.dat"); }
     QByteArray shownStoryBytes() const { return rtf::write(*txt()->document()); }
     QByteArray answerRecord() {
-        return QByteArray::fromStdString(EncodeAnswerRecord(state().answers));
+        return QByteArray::fromStdString(encodeAnswerRecord(state().answers));
     }
 };
 

@@ -139,7 +139,7 @@ std::optional<int> readAnswersBack(const QByteArray& bytes, std::size_t bytesPer
                                    QString* problem) {
     AnswerStore loaded;
     std::string error;
-    if (!DecodeAnswerRecord(std::string_view(bytes.constData(), bytes.size()), loaded, &error)) {
+    if (!decodeAnswerRecord(std::string_view(bytes.constData(), bytes.size()), loaded, &error)) {
         *problem = QStringLiteral("cannot be read: ") + QString::fromStdString(error);
         return std::nullopt;
     }
@@ -181,7 +181,7 @@ Known& knownAnswers(int version, std::size_t bytesPerAnswer) {
     if (k.bytes.isEmpty()) {
         AnswerStore answers;
         fillAnswers(answers, version, bytesPerAnswer);
-        k.bytes = QByteArray::fromStdString(EncodeAnswerRecord(answers));
+        k.bytes = QByteArray::fromStdString(encodeAnswerRecord(answers));
         const auto back = readAnswersBack(k.bytes, bytesPerAnswer, &k.problem);
         if (back != version && k.problem.isEmpty())
             k.problem = QStringLiteral("the writer's own bytes read back as another version");

@@ -366,8 +366,8 @@ TEST_F(AnswerPageTest, SaveWithNoEditsSetsUnsetSlotsToEmpty) {
     // Other pages' slots are untouched.
     EXPECT_FALSE(state().answers.value({SectionId::Volunteering, "Volun"}).has_value());
     // Only the data file tells set-but-empty from unset: fields 19 to 23 are now "".
-    const std::string record = EncodeAnswerRecord(state().answers);
-    EXPECT_NE(record, EncodeAnswerRecord(AnswerStore{}));
+    const std::string record = encodeAnswerRecord(state().answers);
+    EXPECT_NE(record, encodeAnswerRecord(AnswerStore{}));
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (std::size_t comma; (comma = record.find(',', start)) != std::string::npos;

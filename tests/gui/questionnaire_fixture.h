@@ -16,7 +16,7 @@ namespace kt::test {
 using ui::qs;
 
 inline QString screenOf(SectionId id) {
-    return qs(QuestionCatalog::instance().section(id).screen);
+    return questionnaire::sectionScreenName(id);
 }
 
 // Every answer page in catalog order, with its section.
@@ -27,8 +27,8 @@ struct PageRef {
 inline std::vector<PageRef> allPages() {
     std::vector<PageRef> pages;
     for (const SectionInfo& s : QuestionCatalog::instance().sections())
-        for (std::string_view p : s.pages)
-            pages.push_back({qs(p), s.id});
+        for (int p = 1; p <= QuestionCatalog::instance().pageCount(s.id); ++p)
+            pages.push_back({questionnaire::answerPageName(s.id, p), s.id});
     return pages;
 }
 
@@ -36,7 +36,7 @@ inline std::vector<PageRef> allPages() {
 inline std::vector<const CatalogEntry*> entriesOn(const QString& page) {
     std::vector<const CatalogEntry*> out;
     for (const CatalogEntry& e : QuestionCatalog::instance().all())
-        if (qs(e.page) == page)
+        if (questionnaire::answerPageName(e.section(), e.page) == page)
             out.push_back(&e);
     return out;
 }

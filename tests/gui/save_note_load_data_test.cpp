@@ -278,7 +278,7 @@ TEST_F(LoadDataTest, AGoodFileReplacesEverySlotUnsetIncludedWhateverItsExtension
     saved.setText({SectionId::Travel, "Countries"},
                   "\xC5\x81\xC3\xB3\x64\xC5\xBA, \xCE\xB1\xCE\xB2");
     saved.setText({SectionId::Jobs, "Want"}, ""); // empty, not unset
-    writeFile("copy of story.txt", EncodeAnswerRecord(saved));
+    writeFile("copy of story.txt", encodeAnswerRecord(saved));
 
     dialogs->answerMessage(MsgButton::Yes);
     dialogs->answerOpen(path("copy of story.txt"));
@@ -296,7 +296,7 @@ TEST_F(LoadDataTest, MarksFollowAtTheNextActivationOnly) {
     AnswerStore saved;
     for (const auto& e : QuestionCatalog::instance().questions(SectionId::Wedding))
         saved.setTextOf(e, "yes");
-    writeFile("story.dat", EncodeAnswerRecord(saved));
+    writeFile("story.dat", encodeAnswerRecord(saved));
     ASSERT_FALSE(markShown("cmdWedding"));
 
     dialogs->answerMessage(MsgButton::Yes);

@@ -34,7 +34,7 @@ protected:
 TEST_F(SectionScreenTest, EveryScreenListsItsQuestionsAsRowsInTabOrder) {
     enterMainMenu();
     for (const SectionInfo& section : QuestionCatalog::instance().sections()) {
-        const QString s = qs(section.screen);
+        const QString s = screenOf(section.id);
         SCOPED_TRACE(s.toStdString());
         openScreen(s);
         ASSERT_EQ(active(), window(s));
@@ -168,7 +168,7 @@ TEST_F(SectionScreenTest, AllThreeControlsOfEveryRowOpenTheRowsPage) {
     int opened = 0;
     for (const char* kind : {"cmd", "lbl", "cmd2"}) {
         for (const SectionInfo& section : QuestionCatalog::instance().sections()) {
-            const QString s = qs(section.screen);
+            const QString s = screenOf(section.id);
             if (std::string_view(kind) == "cmd2") {
                 for (const CatalogEntry& e : QuestionCatalog::instance().questions(section.id))
                     state().answers.setText(e.key, " ");
@@ -176,7 +176,7 @@ TEST_F(SectionScreenTest, AllThreeControlsOfEveryRowOpenTheRowsPage) {
             openScreen(s);
             for (const CatalogEntry& e : QuestionCatalog::instance().questions(section.id)) {
                 SCOPED_TRACE(s.toStdString() + " " + kind + std::string(e.screenStem));
-                const QString page = qs(e.page);
+                const QString page = answerPageName(e.section(), e.page);
                 if (std::string_view(kind) == "lbl") {
                     auto* label = child<ClickLabel>(s, row(e, "lbl"));
                     QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(4, 4));
@@ -274,7 +274,7 @@ TEST_F(SectionScreenTest, Frm2OpensTheSecondPage) {
         ASSERT_NE(screen, nullptr);
         screen->frm2();
         settle();
-        EXPECT_EQ(active(), window(qs(QuestionCatalog::instance().section(id).pages[1])));
+        EXPECT_EQ(active(), window(answerPageName(id, 2)));
         EXPECT_FALSE(isShown(s));
     }
 }

@@ -1,5 +1,7 @@
 #include "windows/window_registration.h"
 
+#include "windows/window_names.h"
+
 #include "ui/window_manager.h"
 #include "windows/app/credits.h"
 #include "windows/app/info_windows.h"
@@ -10,17 +12,16 @@
 namespace kt::app {
 
 void registerAppWindows(ui::WindowManager& windows, ProgramState& state) {
-    windows.registerWindow(QStringLiteral("frmSplash"), [] { return new SplashWindow(); });
-    windows.registerWindow(QStringLiteral("frmMain"), [&state] { return new MainMenu(state); });
-    windows.registerWindow(QStringLiteral("frmNote"), [&state] { return new SaveNote(state); });
+    windows.registerWindow(windows::kSplash, [] { return new SplashWindow(); });
+    windows.registerWindow(windows::kMainMenu, [&state] { return new MainMenu(state); });
+    windows.registerWindow(windows::kSaveNote, [&state] { return new SaveNote(state); });
 
     // Information windows.
-    for (const char* name :
-         {"frmInstruc", "frmDistribution", "frmWarranty", "frmShare", "frmVersionHx"})
-        windows.registerWindow(QString::fromLatin1(name),
-                               [name] { return new InfoWindow(infoWindowDesign(name)); });
-    windows.registerWindow(QStringLiteral("frmInfo"), [] { return new AboutWindow(); });
-    windows.registerWindow(QStringLiteral("frmCredits2"), [] { return new CreditsWindow(); });
+    for (QLatin1String name : {windows::kInstructions, windows::kDistribution, windows::kWarranty,
+                               windows::kShareware, windows::kVersionHistory})
+        windows.registerWindow(name, [name] { return new InfoWindow(infoWindowDesign(name)); });
+    windows.registerWindow(windows::kAbout, [] { return new AboutWindow(); });
+    windows.registerWindow(windows::kCredits, [] { return new CreditsWindow(); });
 }
 
 } // namespace kt::app

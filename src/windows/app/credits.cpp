@@ -1,5 +1,7 @@
 #include "windows/app/credits.h"
 
+#include "windows/window_names.h"
+
 #include "ui/twips.h"
 #include "ui/window_shape.h"
 #include "windows/app/info_texts.h"
@@ -31,7 +33,7 @@ void CreditsWindow::applyGround() {
     setPalette(pal);
 }
 
-CreditsWindow::CreditsWindow() : ProgramWindow(QStringLiteral("frmCredits2"), QString()) {
+CreditsWindow::CreditsWindow() : ProgramWindow(windows::kCredits, QString()) {
     // No frame, no title bar, not in the taskbar; it still takes the keyboard focus.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setFixedSize(sizeTw(6945, 5295));
@@ -66,7 +68,7 @@ CreditsWindow::CreditsWindow() : ProgramWindow(QStringLiteral("frmCredits2"), QS
 }
 
 void CreditsWindow::backToAbout() {
-    showWindow(QStringLiteral("frmInfo"));
+    showWindow(windows::kAbout);
     hide();
 }
 

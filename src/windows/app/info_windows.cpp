@@ -1,5 +1,7 @@
 #include "windows/app/info_windows.h"
 
+#include "windows/window_names.h"
+
 #include "ui/ground.h"
 
 #include "ui/twips.h"
@@ -64,22 +66,22 @@ constexpr const char* kReturnTip = "Click here to return to the main screen.";
 constexpr const char* kCloseTip = "Click here to close this window.";
 
 const Design kDesigns[] = {
-    {"frmInstruc", "Kithtale", 6990, 5280, Design::Ground::WindowFrame, kInstrucLabels, "cmdReturn",
-     "&Return to Main Screen", kReturnTip, 5040, 4680, 1815, 495, Design::CloseButton::MainMenuBack,
-     Design::TitleBarClose::ConfirmExit},
-    {"frmInfo", "Kithtale", 6195, 3990, Design::Ground::Menu, kInfoLabels, "cmdClose", "&Close",
-     kCloseTip, 5160, 3360, 855, 495, Design::CloseButton::MainMenuBack,
-     Design::TitleBarClose::ConfirmExit},
-    {"frmDistribution", "Kithtale - Distribution Information", 7170, 4695, Design::Ground::Window,
-     kDistributionLabels, "cmdClose", "&Close", kCloseTip, 6120, 4080, 855, 495,
+    {windows::kInstructions, "Kithtale", 6990, 5280, Design::Ground::WindowFrame, kInstrucLabels,
+     "cmdReturn", "&Return to Main Screen", kReturnTip, 5040, 4680, 1815, 495,
      Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
-    {"frmWarranty", "Kithtale - Warranty Information", 7065, 4680, Design::Ground::Window,
+    {windows::kAbout, "Kithtale", 6195, 3990, Design::Ground::Menu, kInfoLabels, "cmdClose",
+     "&Close", kCloseTip, 5160, 3360, 855, 495, Design::CloseButton::MainMenuBack,
+     Design::TitleBarClose::ConfirmExit},
+    {windows::kDistribution, "Kithtale - Distribution Information", 7170, 4695,
+     Design::Ground::Window, kDistributionLabels, "cmdClose", "&Close", kCloseTip, 6120, 4080, 855,
+     495, Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
+    {windows::kWarranty, "Kithtale - Warranty Information", 7065, 4680, Design::Ground::Window,
      kWarrantyLabels, "cmdClose", "&Close", kCloseTip, 6000, 4080, 855, 495,
      Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
-    {"frmShare", "Kithtale - Information About Shareware", 7980, 4815, Design::Ground::Window,
-     kShareLabels, "cmdClose", "&Close", kCloseTip, 6720, 4200, 1095, 495,
+    {windows::kShareware, "Kithtale - Information About Shareware", 7980, 4815,
+     Design::Ground::Window, kShareLabels, "cmdClose", "&Close", kCloseTip, 6720, 4200, 1095, 495,
      Design::CloseButton::MainMenuBack, Design::TitleBarClose::ConfirmExit},
-    {"frmVersionHx", "Kithtale - Version History", 6285, 4815, Design::Ground::Window,
+    {windows::kVersionHistory, "Kithtale - Version History", 6285, 4815, Design::Ground::Window,
      kVersionLabels, "cmdClose", "&Close", kCloseTip, 5280, 4200, 855, 495,
      Design::CloseButton::HideOnly, Design::TitleBarClose::Destroy},
 };
@@ -127,16 +129,15 @@ private:
 
 } // namespace
 
-const InfoWindowDesign& infoWindowDesign(const char* name) {
+const InfoWindowDesign& infoWindowDesign(QLatin1String name) {
     for (const Design& s : kDesigns)
-        if (qstrcmp(s.name, name) == 0)
+        if (s.name == name)
             return s;
-    throw std::logic_error(std::string("no information window named ") + name);
+    throw std::logic_error(std::string("no information window named ") + name.data());
 }
 
 InfoWindow::InfoWindow(const InfoWindowDesign& design)
-    : ProgramWindow(QString::fromLatin1(design.name), QString::fromLatin1(design.caption)),
-      m_design(design) {
+    : ProgramWindow(design.name, QString::fromLatin1(design.caption)), m_design(design) {
     setFixedClientSizeTwips(design.clientWidth, design.clientHeight);
 
     setAutoFillBackground(true);
@@ -210,7 +211,7 @@ void InfoWindow::activated() {
 void InfoWindow::closeClicked() {
     switch (m_design.closeButton) {
     case Design::CloseButton::MainMenuBack:
-        showWindow(QStringLiteral("frmMain"));
+        showWindow(windows::kMainMenu);
         hide();
         break;
     case Design::CloseButton::HideOnly:
@@ -229,7 +230,7 @@ bool InfoWindow::closeRequested() {
     return true;
 }
 
-AboutWindow::AboutWindow() : InfoWindow(infoWindowDesign("frmInfo")) {
+AboutWindow::AboutWindow() : InfoWindow(infoWindowDesign(windows::kAbout)) {
     auto* picture = new ClickLabel(this, QStringLiteral("Picture1"), QString());
     picture->setPixmap(artwork::infoSymbol(devicePixelRatioF()));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -240,7 +241,7 @@ AboutWindow::AboutWindow() : InfoWindow(infoWindowDesign("frmInfo")) {
     // The picture overlaps the contact block's left edge; it must stay clickable there.
     picture->raise();
     connect(picture, &ClickLabel::clicked, this, [this] {
-        showWindow(QStringLiteral("frmCredits2"));
+        showWindow(windows::kCredits);
         hide();
     });
 
@@ -253,8 +254,7 @@ AboutWindow::AboutWindow() : InfoWindow(infoWindowDesign("frmInfo")) {
     history->setToolTip(QStringLiteral("Click here to read the version history."));
     history->setKeyboardReachable();
     // Opens over this window, which stays shown.
-    connect(history, &ClickLabel::clicked, this,
-            [] { showWindow(QStringLiteral("frmVersionHx")); });
+    connect(history, &ClickLabel::clicked, this, [] { showWindow(windows::kVersionHistory); });
 }
 
 void AboutWindow::closeClicked() {
@@ -262,8 +262,8 @@ void AboutWindow::closeClicked() {
     // The version window opened from here stays in front of the main menu that comes back. A
     // window manager raises the menu when it activates it, which happens after this handler;
     // so the version window is raised again once the menu has become active.
-    ProgramWindow* version = windows().find(QStringLiteral("frmVersionHx"));
-    ProgramWindow* menu = windows().find(QStringLiteral("frmMain"));
+    ProgramWindow* version = windows().find(windows::kVersionHistory);
+    ProgramWindow* menu = windows().find(windows::kMainMenu);
     if (!version || !version->isVisible() || !menu)
         return;
     version->raise();

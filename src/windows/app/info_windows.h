@@ -36,7 +36,7 @@ struct InfoWindowDesign {
     enum class CloseButton { MainMenuBack, HideOnly };
     enum class TitleBarClose { ConfirmExit, Destroy };
 
-    const char* name;
+    QLatin1String name;
     const char* caption;
     int clientWidth, clientHeight; // twips
     Ground ground;
@@ -50,7 +50,7 @@ struct InfoWindowDesign {
 };
 
 // The row for frmInstruc, frmInfo, frmDistribution, frmWarranty, frmShare or frmVersionHx.
-const InfoWindowDesign& infoWindowDesign(const char* name);
+const InfoWindowDesign& infoWindowDesign(QLatin1String name);
 
 class InfoWindow : public ui::ProgramWindow {
     Q_OBJECT

@@ -33,7 +33,7 @@ void MainMenu::LoadData() {
 
     // Whatever its extension, the chosen file is read; the reader changes the store only when
     // the whole record was good.
-    ReadDataFile(QFile::encodeName(*chosen).toStdString(), m_state.answers);
+    readDataFile(QFile::encodeName(*chosen).toStdString(), m_state.answers);
 }
 
 } // namespace kt::app

@@ -1,5 +1,8 @@
 #include "windows/app/main_menu.h"
 
+#include "windows/questionnaire/section_screen.h"
+#include "windows/window_names.h"
+
 #include "core/program_state.h"
 #include "core/question_catalog.h"
 #include "ui/twips.h"
@@ -24,7 +27,7 @@ struct Entry {
     const char* label;
     const char* caption;
     const char* toolTip; // nullptr: none
-    const char* opens;   // window to open; nullptr: LoadData
+    QLatin1String opens; // window to open; empty: a section's screen, or LoadData
     std::optional<SectionId> section;
 };
 
@@ -38,7 +41,7 @@ constexpr Entry kEntries[] = {
      "lblInfo",
      "&About this Program",
      "Information about this program.",
-     "frmInfo",
+     windows::kAbout,
      {}},
     {120,
      480,
@@ -48,7 +51,7 @@ constexpr Entry kEntries[] = {
      "lblInstruc",
      "&Instructions",
      "Instructions on how to use this program.",
-     "frmInstruc",
+     windows::kInstructions,
      {}},
     {120,
      840,
@@ -58,7 +61,7 @@ constexpr Entry kEntries[] = {
      "lblDistribution",
      "&Distribution",
      "Distribution information for this program.",
-     "frmDistribution",
+     windows::kDistribution,
      {}},
     {120,
      1200,
@@ -68,7 +71,7 @@ constexpr Entry kEntries[] = {
      "lblWarranty",
      "Warrant&y",
      "Warranty information about this program.",
-     "frmWarranty",
+     windows::kWarranty,
      {}},
     {120,
      1560,
@@ -78,30 +81,118 @@ constexpr Entry kEntries[] = {
      "lblShareware",
      "Shar&eware",
      "Information about shareware in general.",
-     "frmShare",
+     windows::kShareware,
      {}},
-    {120, 1920, 480, "cmdChildhood", "cmdChildhood2", "lblChildhood", "&Childhood",
-     "Questions about your childhood.", "frmChildMain", SectionId::Childhood},
-    {120, 2280, 480, "cmdHighSch", "cmdHighSch2", "lblHighSchool", "&High School",
-     "Questions about your high school years.", "frmHighSchMain", SectionId::HighSchool},
-    {120, 2640, 480, "cmdFirstCar", "cmdFirstCar2", "lblFirstCar", "&First Car",
-     "Questions about your first car.", "frmCarMain", SectionId::FirstCar},
-    {120, 3000, 480, "cmdVolunteer", "cmdVolunteer2", "lblVolun", "&Volunteering",
-     "Questions about your volunteer services.", "frmVolunMain", SectionId::Volunteering},
-    {2880, 120, 3240, "cmdJobs", "cmdJobs2", "lblJobs", "&Jobs", "Questions about your jobs.",
-     "frmJobsMain", SectionId::Jobs},
-    {2880, 480, 3240, "cmdCollege", "cmdCollege2", "lblCollege", "Colle&ge",
-     "Questions about your college years.", "frmCollegeMain", SectionId::College},
-    {2880, 840, 3240, "cmdMilitary", "cmdMilitary2", "lblMilitary", "&Military",
-     "Questions about you and the military.", "frmMilitaryMain", SectionId::Military},
-    {2880, 1200, 3240, "cmdWedding", "cmdWedding2", "lblWedding", "&Wedding",
-     "Questions about your wedding.", "frmWeddingMain", SectionId::Wedding},
-    {2880, 1560, 3240, "cmdTravel", "cmdTravel2", "lblTravel", "&Travel",
-     "Questions about your travel experiences.", "frmTravelMain", SectionId::Travel},
-    {2880, 1920, 3240, "cmdLife", "cmdLife2", "lblLife", "&Life in General",
-     "Questions about your life in general.", "frmLifeMain", SectionId::Life},
-    {2880, 2280, 3240, "cmdFinal", "cmdFinal2", "lblFinal", "Fi&nal Thoughts",
-     "For your final comments.", "frmFinalMain", SectionId::Final},
+    {120,
+     1920,
+     480,
+     "cmdChildhood",
+     "cmdChildhood2",
+     "lblChildhood",
+     "&Childhood",
+     "Questions about your childhood.",
+     {},
+     SectionId::Childhood},
+    {120,
+     2280,
+     480,
+     "cmdHighSch",
+     "cmdHighSch2",
+     "lblHighSchool",
+     "&High School",
+     "Questions about your high school years.",
+     {},
+     SectionId::HighSchool},
+    {120,
+     2640,
+     480,
+     "cmdFirstCar",
+     "cmdFirstCar2",
+     "lblFirstCar",
+     "&First Car",
+     "Questions about your first car.",
+     {},
+     SectionId::FirstCar},
+    {120,
+     3000,
+     480,
+     "cmdVolunteer",
+     "cmdVolunteer2",
+     "lblVolun",
+     "&Volunteering",
+     "Questions about your volunteer services.",
+     {},
+     SectionId::Volunteering},
+    {2880,
+     120,
+     3240,
+     "cmdJobs",
+     "cmdJobs2",
+     "lblJobs",
+     "&Jobs",
+     "Questions about your jobs.",
+     {},
+     SectionId::Jobs},
+    {2880,
+     480,
+     3240,
+     "cmdCollege",
+     "cmdCollege2",
+     "lblCollege",
+     "Colle&ge",
+     "Questions about your college years.",
+     {},
+     SectionId::College},
+    {2880,
+     840,
+     3240,
+     "cmdMilitary",
+     "cmdMilitary2",
+     "lblMilitary",
+     "&Military",
+     "Questions about you and the military.",
+     {},
+     SectionId::Military},
+    {2880,
+     1200,
+     3240,
+     "cmdWedding",
+     "cmdWedding2",
+     "lblWedding",
+     "&Wedding",
+     "Questions about your wedding.",
+     {},
+     SectionId::Wedding},
+    {2880,
+     1560,
+     3240,
+     "cmdTravel",
+     "cmdTravel2",
+     "lblTravel",
+     "&Travel",
+     "Questions about your travel experiences.",
+     {},
+     SectionId::Travel},
+    {2880,
+     1920,
+     3240,
+     "cmdLife",
+     "cmdLife2",
+     "lblLife",
+     "&Life in General",
+     "Questions about your life in general.",
+     {},
+     SectionId::Life},
+    {2880,
+     2280,
+     3240,
+     "cmdFinal",
+     "cmdFinal2",
+     "lblFinal",
+     "Fi&nal Thoughts",
+     "For your final comments.",
+     {},
+     SectionId::Final},
     {2880,
      2640,
      3240,
@@ -110,7 +201,7 @@ constexpr Entry kEntries[] = {
      "lblSave",
      "Edit Text && Save to File",
      nullptr,
-     "frmTxtEditor",
+     windows::kTextEditor,
      {}},
     {1080,
      3360,
@@ -120,7 +211,7 @@ constexpr Entry kEntries[] = {
      "lblLoad",
      "Load Previously Saved Data",
      nullptr,
-     nullptr,
+     {},
      {}},
 };
 
@@ -129,10 +220,11 @@ constexpr Entry kEntries[] = {
 QString helpFor(const Entry& e) {
     if (e.toolTip)
         return QString::fromLatin1(e.toolTip);
-    return e.opens ? QStringLiteral("Shows your whole story, every question with its answer, to "
-                                    "edit, print and save to a file.")
-                   : QStringLiteral("Reads back the answers of an earlier session from the data "
-                                    "file saved then.");
+    return !e.opens.isEmpty()
+               ? QStringLiteral("Shows your whole story, every question with its answer, to "
+                                "edit, print and save to a file.")
+               : QStringLiteral("Reads back the answers of an earlier session from the data "
+                                "file saved then.");
 }
 
 constexpr int kClientWidth = 5565;
@@ -141,7 +233,7 @@ constexpr int kClientHeight = 3870;
 } // namespace
 
 MainMenu::MainMenu(ProgramState& state)
-    : ProgramWindow(QStringLiteral("frmMain"), QStringLiteral("Kithtale")), m_state(state) {
+    : ProgramWindow(windows::kMainMenu, QStringLiteral("Kithtale")), m_state(state) {
     setFixedClientSizeTwips(kClientWidth, kClientHeight);
 
     QList<QWidget*> tabChain;
@@ -166,9 +258,11 @@ MainMenu::MainMenu(ProgramState& state)
         const QString help = helpFor(e);
         bullet->describe(name, e.section ? QStringLiteral("not complete") : QString(), help);
 
+        const bool opensWindow = e.section || !e.opens.isEmpty();
         std::function<void()> action;
-        if (e.opens) {
-            const QString target = QString::fromLatin1(e.opens);
+        if (opensWindow) {
+            const QString target =
+                e.section ? questionnaire::sectionScreenName(*e.section) : QString(e.opens);
             action = [this, target] {
                 showWindow(target);
                 hide();
@@ -192,7 +286,7 @@ MainMenu::MainMenu(ProgramState& state)
             m_completed[indexOf(*e.section)] = done;
             completedChain << done;
         }
-        if (e.opens)
+        if (opensWindow)
             tabChain << bullet;
         else
             loadBullet = bullet;

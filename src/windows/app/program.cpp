@@ -1,5 +1,7 @@
 #include "windows/app/program.h"
 
+#include "windows/window_names.h"
+
 #include "windows/common/artwork.h"
 #include "windows/common/look.h"
 #include "windows/window_registration.h"
@@ -22,7 +24,7 @@ Program::~Program() {
 }
 
 void Program::start() {
-    m_windows.show(QStringLiteral("frmSplash"));
+    m_windows.show(windows::kSplash);
 }
 
 } // namespace kt::app

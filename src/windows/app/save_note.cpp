@@ -1,5 +1,7 @@
 #include "windows/app/save_note.h"
 
+#include "windows/window_names.h"
+
 #include "core/program_state.h"
 #include "ui/window_manager.h"
 #include "windows/common/controls.h"
@@ -24,7 +26,7 @@ void setColour(QLabel* label, const QColor& colour) {
 } // namespace
 
 SaveNote::SaveNote(ProgramState& state)
-    : ProgramWindow(QStringLiteral("frmNote"), QStringLiteral("Kithtale")), m_state(state) {
+    : ProgramWindow(windows::kSaveNote, QStringLiteral("Kithtale")), m_state(state) {
     setFixedClientSizeTwips(5790, 4080);
 
     auto* label1 =
@@ -68,7 +70,7 @@ void SaveNote::activated() {
 
 void SaveNote::cmdOK_Click() {
     m_state.noteAccepted.assign(1, 'Y');
-    showWindow(QStringLiteral("frmTxtEditor"));
+    showWindow(windows::kTextEditor);
     hide();
 }
 

@@ -1,5 +1,7 @@
 #include "windows/app/splash.h"
 
+#include "windows/window_names.h"
+
 #include "ui/twips.h"
 #include "ui/window_manager.h"
 #include "windows/common/artwork.h"
@@ -34,8 +36,7 @@ private:
 
 } // namespace
 
-SplashWindow::SplashWindow()
-    : ProgramWindow(QStringLiteral("frmSplash"), QStringLiteral("Kithtale")) {
+SplashWindow::SplashWindow() : ProgramWindow(windows::kSplash, QStringLiteral("Kithtale")) {
     setFixedClientSizeTwips(4320, 3720);
 
     auto* image = new ArtworkView(this, QStringLiteral("Image1"), artwork::paintMakerLettering);
@@ -52,15 +53,15 @@ SplashWindow::SplashWindow()
     enter->setFocus();
 
     connect(enter, &QPushButton::clicked, this, [this] {
-        showWindow(QStringLiteral("frmMain"));
+        showWindow(windows::kMainMenu);
         hide();
     });
     connect(exit, &QPushButton::clicked, this, [] { windows().endProgram(); });
 
     // Creation order: centre, then the windows made at start-up without showing them.
     centreOnScreen();
-    for (const char* name : {"frmMain", "frmInstruc", "frmInfo"})
-        windows().get(QString::fromLatin1(name));
+    for (QLatin1String name : {windows::kMainMenu, windows::kInstructions, windows::kAbout})
+        windows().get(name);
 }
 
 bool SplashWindow::closeRequested() {

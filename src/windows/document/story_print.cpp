@@ -19,7 +19,7 @@ namespace {
 constexpr int kBusyPrintLength = 1 << 18;
 } // namespace
 
-QString PdfFileFor(const QString& storyFile) {
+QString pdfFileFor(const QString& storyFile) {
     if (!storyFile.isEmpty()) {
         const QFileInfo story(storyFile);
         return story.dir().filePath(story.completeBaseName() + QStringLiteral(".pdf"));
@@ -30,12 +30,12 @@ QString PdfFileFor(const QString& storyFile) {
     return QDir(folder).filePath(QStringLiteral("Life Story.pdf"));
 }
 
-void PrintStory(const QTextDocument& story, const QString& storyFile, QWidget* window) {
+void printStory(const QTextDocument& story, const QString& storyFile, QWidget* window) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(storyFile.isEmpty() ? QStringLiteral("Life Story")
                                            : QFileInfo(storyFile).completeBaseName());
     printer.setCreator(QStringLiteral("Kithtale"));
-    if (!Dialogs::current().printer(printer, {PdfFileFor(storyFile)}))
+    if (!Dialogs::current().printer(printer, {pdfFileFor(storyFile)}))
         return;
     QString reason;
     bool printed = false;

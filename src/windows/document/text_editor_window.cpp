@@ -1,5 +1,7 @@
 #include "windows/document/text_editor_window.h"
 
+#include "windows/window_names.h"
+
 #include "core/answer_data_file.h"
 #include "core/document_composer.h"
 #include "core/program_state.h"
@@ -35,7 +37,7 @@ namespace {
 
 const QString kNewCaption = QStringLiteral("Kithtale - Text Editor");
 const QString kCaptionSuffix = QStringLiteral(" - Text Editor");
-const QString kNote = QStringLiteral("frmNote");
+const QString kNote = windows::kSaveNote;
 
 constexpr int kClientWidth = 6810;
 constexpr int kClientHeight = 4995;
@@ -79,7 +81,7 @@ MsgButton askToSave() {
 } // namespace
 
 TextEditorWindow::TextEditorWindow(ProgramState& state)
-    : ProgramWindow(QStringLiteral("frmTxtEditor"), kNewCaption), m_state(state) {
+    : ProgramWindow(windows::kTextEditor, kNewCaption), m_state(state) {
     m_menuBar = new QMenuBar(this);
     m_txtEdit = new RichTextEdit(this);
     m_txtEdit->setAccessibleName(QStringLiteral("Life story"));
@@ -250,7 +252,7 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
     std::string dataError;
     std::string dataPath;
     // Refused before anything is written: a document named *.dat would be replaced by its data.
-    if (!DataFilePathFor(nativePath, &dataPath, &dataError)) {
+    if (!dataFilePathFor(nativePath, &dataPath, &dataError)) {
         reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
                           QString::fromStdString(dataError));
         return false;
@@ -396,7 +398,7 @@ void TextEditorWindow::Open() {
 }
 
 void TextEditorWindow::Print() {
-    PrintStory(*m_txtEdit->document(), m_currentFile, this);
+    printStory(*m_txtEdit->document(), m_currentFile, this);
 }
 
 void TextEditorWindow::ReturnToMainMenu() {
@@ -428,7 +430,7 @@ bool TextEditorWindow::closeRequested() {
         }
     }
     if (m_exitMode == QLatin1String("R")) {
-        showWindow(QStringLiteral("frmMain"));
+        showWindow(windows::kMainMenu);
         hide();
         return true;
     }

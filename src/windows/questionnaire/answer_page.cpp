@@ -11,6 +11,7 @@
 #include "windows/common/confirm_exit.h"
 #include "windows/common/controls.h"
 #include "windows/common/look.h"
+#include "windows/questionnaire/section_screen.h"
 
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -39,94 +40,65 @@ using enum Place;
 // The answers' own size; zooming shows them larger or smaller than this.
 constexpr double kAnswerPointSize = 12;
 
-constexpr PageQuestion kChildhood1[] = {
-    {"GrowUp", L1},
-    {"Toys", L2},
-    {"Games", R1},
-    {"Lived", B, nullptr,
+constexpr Place kChildhood1[] = {L1, L2, R1, B, R2};
+constexpr LabelOverride kChildhood1Labels[] = {
+    {"Lived", nullptr,
      "Where did you live grow- ing up?  If you moved during your childhood, which home was your "
      "favorite, and why?"},
-    {"Hobbies", R2},
 };
-constexpr const char* const kChildhood1Tabs[] = {"GrowUp", "Toys", "Games", "Hobbies", "Lived"};
-constexpr PageQuestion kChildhood2[] = {
-    {"School", L1}, {"Differences", R1}, {"Friends", L2}, {"Siblings", R2}, {"Parents", B},
-};
-constexpr const char* const kChildhood2Tabs[] = {"School", "Friends", "Differences", "Siblings",
-                                                 "Parents"};
-constexpr PageQuestion kHighSch1[] = {
-    {"GoHighSch", L1}, {"Grad", L2}, {"Classes", R1}, {"AfterSch", R2}, {"Clubs", B},
-};
-constexpr PageQuestion kHighSch2[] = {{"Sports", L}, {"Hobbies", R}, {"AfterGrad", B}};
-constexpr PageQuestion kFirstCar[] = {
-    {"Car", L1}, {"WhenGet", L2}, {"Getting", B}, {"Length", R1}, {"Stories", R2},
-};
-constexpr PageQuestion kVolun1[] = {
-    {"Volun", L1, "lblVolunteer"}, {"WWW", L2}, {"Skills", B}, {"Like", R1}, {"Wanted", R2},
-};
-constexpr PageQuestion kJobs[] = {
-    {"FirstJob", L1}, {"Best", L2}, {"Worst", R1}, {"Want", R2}, {"Dream", B},
-};
-constexpr PageQuestion kCollege1[] = {
-    {"WhereWent", L1, "lblWhereWhen"},
-    {"Scholarship", L2},
-    {"Major", R1},
-    {"Favorite", R2},
-};
-constexpr PageQuestion kCollege2[] = {
-    {"Best", L1},
-    {"Least", L2},
-    {"Graduate", R, nullptr,
+constexpr Place kChildhood2[] = {L1, R1, L2, R2, B};
+constexpr Place kHighSch1[] = {L1, L2, R1, R2, B};
+constexpr Place kHighSch2[] = {L, R, B};
+constexpr Place kFirstCar[] = {L1, L2, B, R1, R2};
+constexpr Place kVolun1[] = {L1, L2, B, R1, R2};
+constexpr LabelOverride kVolun1Labels[] = {{"Volun", "lblVolunteer", nullptr}};
+constexpr Place kJobs[] = {L1, L2, R1, R2, B};
+constexpr Place kCollege1[] = {L1, L2, R1, R2};
+constexpr LabelOverride kCollege1Labels[] = {{"WhereWent", "lblWhereWhen", nullptr}};
+constexpr Place kCollege2[] = {L1, L2, R};
+constexpr LabelOverride kCollege2Labels[] = {
+    {"Graduate", nullptr,
      "Did you graduate from college?  If yes, when? Did you go through the ceremony? Who was "
      "there to watch you?  Do you remember anything specific about the ceremony?"},
 };
-constexpr PageQuestion kCollege3[] = {
-    {"NotGrad", L1}, {"Orgs", L2}, {"Sports", R1}, {"Stories", R2}};
-constexpr PageQuestion kMilitary1[] = {{"Military", L}, {"War", R}, {"Duties", B}};
-constexpr PageQuestion kMilitary2[] = {
-    {"Where", L1}, {"People", R1}, {"Friends", L2}, {"Events", R2}};
-constexpr const char* const kMilitary2Tabs[] = {"Where", "Friends", "People", "Events"};
-constexpr PageQuestion kWedding1[] = {
-    {"Meet", L1}, {"Where", L2}, {"Ceremony", R1}, {"Reception", R2}, {"Size", B},
-};
-constexpr PageQuestion kWedding2[] = {
-    {"Stories", L1},
-    {"Honeymoon", L2},
-    {"HStories", R1},
-    {"Advice", R2},
-};
-constexpr PageQuestion kTravel1[] = {
-    {"Countries", L1}, {"Like", L2}, {"NotLike", R1}, {"Here", R2}};
-constexpr PageQuestion kTravel2[] = {{"Vacation", L}, {"Future", R}, {"Free", B}};
-constexpr PageQuestion kLife1[] = {{"Change", L}, {"Goals", R}, {"Advice", B}};
-constexpr PageQuestion kLife2[] = {{"Books", L}, {"Hobbies", B}, {"Learn", R}};
-constexpr PageQuestion kFinal[] = {
-    {"Self", L1}, {"Advice", L2}, {"Questions", R1}, {"Comments", R2}};
+constexpr Place kCollege3[] = {L1, L2, R1, R2};
+constexpr Place kMilitary1[] = {L, R, B};
+constexpr Place kMilitary2[] = {L1, R1, L2, R2};
+constexpr Place kWedding1[] = {L1, L2, R1, R2, B};
+constexpr Place kWedding2[] = {L1, L2, R1, R2};
+constexpr Place kTravel1[] = {L1, L2, R1, R2};
+constexpr Place kTravel2[] = {L, R, B};
+constexpr Place kLife1[] = {L, R, B};
+constexpr Place kLife2[] = {L, B, R};
+constexpr Place kFinal[] = {L1, L2, R1, R2};
 
 using S = SectionId;
+using enum TabOrder;
 constexpr AnswerPageDesign kPages[] = {
-    {"frmChildhood1", "Kithtale - Childhood #1", "frmChildMain", S::Childhood, kChildhood1,
-     kChildhood1Tabs},
-    {"frmChildhood2", "Kithtale - Childhood #2", "frmChildMain", S::Childhood, kChildhood2,
-     kChildhood2Tabs},
-    {"frmHighSch1", "Kithtale - High School #1", "frmHighSchMain", S::HighSchool, kHighSch1, {}},
-    {"frmHighSch2", "Kithtale - High School #2", "frmHighSchMain", S::HighSchool, kHighSch2, {}},
-    {"frmFirstCar", "Kithtale - First Car", "frmCarMain", S::FirstCar, kFirstCar, {}},
-    {"frmVolun1", "Kithtale - Volunteering", "frmVolunMain", S::Volunteering, kVolun1, {}},
-    {"frmJobs", "Kithtale - Jobs", "frmJobsMain", S::Jobs, kJobs, {}},
-    {"frmCollege1", "Kithtale - College #1", "frmCollegeMain", S::College, kCollege1, {}},
-    {"frmCollege2", "Kithtale - College #2", "frmCollegeMain", S::College, kCollege2, {}, true},
-    {"frmCollege3", "Kithtale - College #3", "frmCollegeMain", S::College, kCollege3, {}},
-    {"frmMilitary1", "Kithtale - Military #1", "frmMilitaryMain", S::Military, kMilitary1, {}},
-    {"frmMilitary2", "Kithtale - Military #2", "frmMilitaryMain", S::Military, kMilitary2,
-     kMilitary2Tabs},
-    {"frmWedding1", "Kithtale - Wedding #1", "frmWeddingMain", S::Wedding, kWedding1, {}},
-    {"frmWedding2", "Kithtale - Wedding #2", "frmWeddingMain", S::Wedding, kWedding2, {}},
-    {"frmTravel1", "Kithtale - Travel #1", "frmTravelMain", S::Travel, kTravel1, {}},
-    {"frmTravel2", "Kithtale - Travel #2", "frmTravelMain", S::Travel, kTravel2, {}},
-    {"frmLife1", "Kithtale - Life in General #1", "frmLifeMain", S::Life, kLife1, {}},
-    {"frmLife2", "Kithtale - Life in General #2", "frmLifeMain", S::Life, kLife2, {}},
-    {"frmFinal", "Kithtale - Final Thoughts", "frmFinalMain", S::Final, kFinal, {}},
+    {QLatin1String("frmChildhood1"), "Kithtale - Childhood #1", S::Childhood, 1, kChildhood1,
+     ByColumn, false, kChildhood1Labels},
+    {QLatin1String("frmChildhood2"), "Kithtale - Childhood #2", S::Childhood, 2, kChildhood2,
+     ByColumn},
+    {QLatin1String("frmHighSch1"), "Kithtale - High School #1", S::HighSchool, 1, kHighSch1},
+    {QLatin1String("frmHighSch2"), "Kithtale - High School #2", S::HighSchool, 2, kHighSch2},
+    {QLatin1String("frmFirstCar"), "Kithtale - First Car", S::FirstCar, 1, kFirstCar},
+    {QLatin1String("frmVolun1"), "Kithtale - Volunteering", S::Volunteering, 1, kVolun1, Ordinal,
+     false, kVolun1Labels},
+    {QLatin1String("frmJobs"), "Kithtale - Jobs", S::Jobs, 1, kJobs},
+    {QLatin1String("frmCollege1"), "Kithtale - College #1", S::College, 1, kCollege1, Ordinal,
+     false, kCollege1Labels},
+    {QLatin1String("frmCollege2"), "Kithtale - College #2", S::College, 2, kCollege2, Ordinal, true,
+     kCollege2Labels},
+    {QLatin1String("frmCollege3"), "Kithtale - College #3", S::College, 3, kCollege3},
+    {QLatin1String("frmMilitary1"), "Kithtale - Military #1", S::Military, 1, kMilitary1},
+    {QLatin1String("frmMilitary2"), "Kithtale - Military #2", S::Military, 2, kMilitary2, ByColumn},
+    {QLatin1String("frmWedding1"), "Kithtale - Wedding #1", S::Wedding, 1, kWedding1},
+    {QLatin1String("frmWedding2"), "Kithtale - Wedding #2", S::Wedding, 2, kWedding2},
+    {QLatin1String("frmTravel1"), "Kithtale - Travel #1", S::Travel, 1, kTravel1},
+    {QLatin1String("frmTravel2"), "Kithtale - Travel #2", S::Travel, 2, kTravel2},
+    {QLatin1String("frmLife1"), "Kithtale - Life in General #1", S::Life, 1, kLife1},
+    {QLatin1String("frmLife2"), "Kithtale - Life in General #2", S::Life, 2, kLife2},
+    {QLatin1String("frmFinal"), "Kithtale - Final Thoughts", S::Final, 1, kFinal},
 };
 
 // Layout in logical pixels. The page is two columns of group boxes, with an optional strip
@@ -154,6 +126,25 @@ constexpr int kClientWidth = 2 * kMargin + 2 * kColumnWidth + kGutter;
 // Answers longer than this together take a noticeable moment to lay out.
 constexpr std::size_t kBusyAnswerBytes = std::size_t{1} << 20;
 
+// Down the left column, then the right one, then the strip.
+int columnRank(Place p) {
+    switch (p) {
+    case L1:
+    case L:
+        return 0;
+    case L2:
+        return 1;
+    case R1:
+    case R:
+        return 2;
+    case R2:
+        return 3;
+    case B:
+        break;
+    }
+    return 4;
+}
+
 bool inLeft(Place p) {
     return p == L1 || p == L2 || p == L;
 }
@@ -165,6 +156,13 @@ bool inRight(Place p) {
 
 std::span<const AnswerPageDesign> answerPageDesigns() {
     return kPages;
+}
+
+QString answerPageName(SectionId section, int page) {
+    for (const AnswerPageDesign& d : kPages)
+        if (d.section == section && d.page == page)
+            return d.name;
+    throw std::logic_error("no such answer page");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -269,35 +267,39 @@ void AnswerBox::contextMenuEvent(QContextMenuEvent* event) {
 // ---------------------------------------------------------------------------------------------
 
 AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
-    : ProgramWindow(QString::fromUtf8(design.name), QString::fromUtf8(design.caption)),
-      m_design(design), m_state(state) {
+    : ProgramWindow(design.name, QString::fromUtf8(design.caption)), m_design(design),
+      m_state(state) {
     const QuestionCatalog& catalog = QuestionCatalog::instance();
 
     m_frames[0] = new QGroupBox(this);
     m_frames[0]->setObjectName(QStringLiteral("Frame1"));
     m_frames[1] = new QGroupBox(this);
     m_frames[1]->setObjectName(QStringLiteral("Frame2"));
-    const bool hasStrip = std::any_of(design.questions.begin(), design.questions.end(),
-                                      [](const PageQuestion& q) { return q.place == B; });
+    const bool hasStrip =
+        std::find(design.places.begin(), design.places.end(), B) != design.places.end();
     if (hasStrip) {
         m_frames[2] = new QGroupBox(this);
         m_frames[2]->setObjectName(QStringLiteral("Frame3"));
     }
 
-    for (const PageQuestion& q : design.questions) {
-        const CatalogEntry& e = catalog.entry({design.section, q.stem});
-        if (qs(e.page) != QString::fromUtf8(design.name))
-            throw std::logic_error("a page binds a question of another page");
-        QGroupBox* frame = inLeft(q.place)    ? m_frames[0]
-                           : inRight(q.place) ? m_frames[1]
-                                              : m_frames[2];
+    const auto entries = catalog.questionsOnPage(design.section, design.page);
+    if (entries.size() != design.places.size())
+        throw std::logic_error("a page lays out another number of questions than it asks");
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const CatalogEntry& e = entries[i];
+        const Place place = design.places[i];
+        const LabelOverride* own = nullptr;
+        for (const LabelOverride& o : design.labels)
+            if (e.key.stem == o.stem)
+                own = &o;
+        QGroupBox* frame = inLeft(place) ? m_frames[0] : inRight(place) ? m_frames[1] : m_frames[2];
 
-        const QString stem = QString::fromUtf8(q.stem);
+        const QString stem = qs(e.key.stem);
         auto* label = new QLabel(frame);
-        label->setObjectName(q.labelName ? QString::fromUtf8(q.labelName)
-                                         : QStringLiteral("lbl") + stem);
+        label->setObjectName(own && own->labelName ? QString::fromUtf8(own->labelName)
+                                                   : QStringLiteral("lbl") + stem);
         label->setTextFormat(Qt::PlainText);
-        label->setText(q.labelText ? QString::fromUtf8(q.labelText) : qs(e.text));
+        label->setText(own && own->labelText ? QString::fromUtf8(own->labelText) : qs(e.text));
         applyLabelLook(*label);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
@@ -308,7 +310,7 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
         connect(box, &QPlainTextEdit::textChanged, this,
                 [this] { ModifiedFlag = QStringLiteral("Y"); });
 
-        m_questions.push_back({&e, q.place, label, box});
+        m_questions.push_back({&e, place, label, box});
     }
 
     m_save = addButton(this, QStringLiteral("cmdSave"), QStringLiteral("&Save"), 0, 0, 0, 0);
@@ -322,22 +324,17 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
     connect(m_save, &QPushButton::clicked, this, [this] { Save(); });
     connect(m_return, &QPushButton::clicked, this, [this] { Return(); });
 
-    // Tab order: the boxes as the page lists them, then Save, then Return.
+    // Tab order: the boxes as the page asks them or down its columns, then Save, then Return.
+    std::vector<const Question*> order;
+    for (const Question& q : m_questions)
+        order.push_back(&q);
+    if (design.tabOrder == TabOrder::ByColumn)
+        std::stable_sort(order.begin(), order.end(), [](const Question* a, const Question* b) {
+            return columnRank(a->place) < columnRank(b->place);
+        });
     QList<QWidget*> chain;
-    if (design.tabOrder.empty()) {
-        for (const Question& q : m_questions)
-            chain << q.box;
-    } else {
-        for (const char* stem : design.tabOrder) {
-            const auto it =
-                std::find_if(m_questions.begin(), m_questions.end(), [stem](const Question& q) {
-                    return q.entry->key.stem == std::string_view(stem);
-                });
-            if (it == m_questions.end())
-                throw std::logic_error("tab order names a question not on the page");
-            chain << it->box;
-        }
-    }
+    for (const Question* q : order)
+        chain << q->box;
     chain << m_save << m_return;
     setTabChain(chain);
 
@@ -480,7 +477,7 @@ void AnswerPage::Return() {
         if (answer == MsgButton::Yes)
             Save();
     }
-    showWindow(QString::fromUtf8(m_design.sectionScreen));
+    showWindow(sectionScreenName(m_design.section));
     hide();
 }
 

@@ -29,25 +29,34 @@ namespace kt::questionnaire {
 // a column, or in the full-width strip under the columns.
 enum class Place : std::uint8_t { L1, L2, R1, R2, L, R, B };
 
-struct PageQuestion {
+// A label that a page names or words otherwise than the rule (lbl + stem, the catalog's text).
+struct LabelOverride {
     const char* stem;
-    Place place;
-    const char* labelName = nullptr; // when it is not "lbl" + stem
-    const char* labelText = nullptr; // when the label's wording differs from the catalog's
+    const char* labelName; // nullptr: "lbl" + stem
+    const char* labelText; // nullptr: the catalog's text
 };
 
+// The order Tab takes through a page's boxes: the order the questions are asked in, or down the
+// left column, then the right one, then the strip.
+enum class TabOrder : std::uint8_t { Ordinal, ByColumn };
+
+// One answer page. Its questions are the catalog's for this page of the section; the design says
+// only how the page shows them.
 struct AnswerPageDesign {
-    const char* name;
+    QLatin1String name;
     const char* caption;
-    const char* sectionScreen;
     SectionId section;
-    std::span<const PageQuestion> questions; // in ordinal order
-    std::span<const char* const> tabOrder;   // stems; empty when it is the ordinal order
-    bool saveUnderRightColumn = false;       // pages without a strip only
+    int page;                      // of the section, from 1
+    std::span<const Place> places; // one per question, in ordinal order
+    TabOrder tabOrder = TabOrder::Ordinal;
+    bool saveUnderRightColumn = false; // pages without a strip only
+    std::span<const LabelOverride> labels = {};
 };
 
 // The nineteen pages in catalog order.
 std::span<const AnswerPageDesign> answerPageDesigns();
+// The name of the window that asks a page of a section's questions.
+QString answerPageName(SectionId section, int page);
 
 // A multi-line plain-text answer box. The store keeps line breaks as CR LF; the box works
 // with its own paragraph breaks, so both directions convert. Any length is accepted and

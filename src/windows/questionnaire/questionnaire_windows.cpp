@@ -9,13 +9,11 @@
 namespace kt::questionnaire {
 
 void registerQuestionnaireWindows(ui::WindowManager& windows, ProgramState& state) {
-    for (const SectionScreenDesign& design : sectionScreenDesigns()) {
-        const auto& section = QuestionCatalog::instance().section(design.section);
-        windows.registerWindow(ui::qs(section.screen),
+    for (const SectionScreenDesign& design : sectionScreenDesigns())
+        windows.registerWindow(design.name,
                                [&design, &state] { return new SectionScreen(design, state); });
-    }
     for (const AnswerPageDesign& design : answerPageDesigns())
-        windows.registerWindow(QString::fromUtf8(design.name),
+        windows.registerWindow(design.name,
                                [&design, &state] { return new AnswerPage(design, state); });
 }
 

@@ -1,11 +1,14 @@
 #include "windows/questionnaire/section_screen.h"
 
+#include "windows/window_names.h"
+
 #include "core/program_state.h"
 #include "ui/qs.h"
 #include "ui/twips.h"
 #include "windows/common/confirm_exit.h"
 #include "windows/common/controls.h"
 #include "windows/common/look.h"
+#include "windows/questionnaire/answer_page.h"
 
 #include <QPushButton>
 
@@ -73,18 +76,37 @@ constexpr ScreenRowLayout kFinalRows[] = {
 };
 
 constexpr SectionScreenDesign kScreens[] = {
-    {SectionId::Childhood, "Kithtale - Childhood", 6885, 5295, kChildRows, 5040, 4680},
-    {SectionId::HighSchool, "Kithtale - High School", 6825, 4470, kHighSchRows, 4920, 3840},
-    {SectionId::FirstCar, "Kithtale - First Car", 6765, 2640, kCarRows, 4920, 2040},
-    {SectionId::Volunteering, "Kithtale - Volunteering", 6765, 3045, kVolunRows, 4920, 2400},
-    {SectionId::Jobs, "Kithtale - Jobs", 6525, 2565, kJobsRows, 4680, 1920},
-    {SectionId::College, "Kithtale - College", 6810, 5520, kCollegeRows, 5040, 4920},
-    {SectionId::Military, "Kithtale - Military", 6825, 4215, kMilitaryRows, 4920, 3600},
-    {SectionId::Wedding, "Kithtale - Wedding", 6765, 4470, kWeddingRows, 4920, 3840},
-    {SectionId::Travel, "Kithtale - Travel", 6780, 3705, kTravelRows, 4920, 3120},
-    {SectionId::Life, "Kithtale - Life in General", 6690, 3000, kLifeRows, 4800, 2400},
-    {SectionId::Final, "Kithtale - Final Thoughts", 6270, 2535, kFinalRows, 4440, 1920},
+    {SectionId::Childhood, QLatin1String("frmChildMain"), "Kithtale - Childhood", 6885, 5295,
+     kChildRows, 5040, 4680},
+    {SectionId::HighSchool, QLatin1String("frmHighSchMain"), "Kithtale - High School", 6825, 4470,
+     kHighSchRows, 4920, 3840},
+    {SectionId::FirstCar, QLatin1String("frmCarMain"), "Kithtale - First Car", 6765, 2640, kCarRows,
+     4920, 2040},
+    {SectionId::Volunteering, QLatin1String("frmVolunMain"), "Kithtale - Volunteering", 6765, 3045,
+     kVolunRows, 4920, 2400},
+    {SectionId::Jobs, QLatin1String("frmJobsMain"), "Kithtale - Jobs", 6525, 2565, kJobsRows, 4680,
+     1920},
+    {SectionId::College, QLatin1String("frmCollegeMain"), "Kithtale - College", 6810, 5520,
+     kCollegeRows, 5040, 4920},
+    {SectionId::Military, QLatin1String("frmMilitaryMain"), "Kithtale - Military", 6825, 4215,
+     kMilitaryRows, 4920, 3600},
+    {SectionId::Wedding, QLatin1String("frmWeddingMain"), "Kithtale - Wedding", 6765, 4470,
+     kWeddingRows, 4920, 3840},
+    {SectionId::Travel, QLatin1String("frmTravelMain"), "Kithtale - Travel", 6780, 3705,
+     kTravelRows, 4920, 3120},
+    {SectionId::Life, QLatin1String("frmLifeMain"), "Kithtale - Life in General", 6690, 3000,
+     kLifeRows, 4800, 2400},
+    {SectionId::Final, QLatin1String("frmFinalMain"), "Kithtale - Final Thoughts", 6270, 2535,
+     kFinalRows, 4440, 1920},
 };
+
+constexpr bool inSectionOrder() {
+    for (std::size_t i = 0; i < std::size(kScreens); ++i)
+        if (indexOf(kScreens[i].section) != i)
+            return false;
+    return std::size(kScreens) == kSectionCount;
+}
+static_assert(inSectionOrder(), "one screen per section, in section order");
 
 } // namespace
 
@@ -92,10 +114,13 @@ std::span<const SectionScreenDesign> sectionScreenDesigns() {
     return kScreens;
 }
 
+QString sectionScreenName(SectionId section) {
+    return kScreens[indexOf(section)].name;
+}
+
 SectionScreen::SectionScreen(const SectionScreenDesign& design, ProgramState& state)
-    : ProgramWindow(qs(QuestionCatalog::instance().section(design.section).screen),
-                    QString::fromUtf8(design.caption)),
-      m_design(design), m_state(state) {
+    : ProgramWindow(design.name, QString::fromUtf8(design.caption)), m_design(design),
+      m_state(state) {
     setFixedClientSizeTwips(design.clientWidth, design.clientHeight);
 
     const auto questions = QuestionCatalog::instance().questions(design.section);
@@ -142,7 +167,7 @@ SectionScreen::SectionScreen(const SectionScreenDesign& design, ProgramState& st
                            design.returnX, design.returnY, kReturnWidth, kReturnHeight);
     back->setAccessibleDescription(QStringLiteral("Goes back to the main menu."));
     connect(back, &QPushButton::clicked, this, [this] {
-        showWindow(QStringLiteral("frmMain"));
+        showWindow(windows::kMainMenu);
         hide();
     });
 
@@ -170,13 +195,12 @@ void SectionScreen::OpenAnswerPage(const QString& page) {
 }
 
 void SectionScreen::frm2() {
-    const auto pages = QuestionCatalog::instance().section(m_design.section).pages;
-    if (pages.size() >= 2)
-        OpenAnswerPage(qs(pages[1]));
+    if (QuestionCatalog::instance().pageCount(m_design.section) >= 2)
+        OpenAnswerPage(answerPageName(m_design.section, 2));
 }
 
 void SectionScreen::openRowPage(const CatalogEntry& entry) {
-    OpenAnswerPage(qs(entry.page));
+    OpenAnswerPage(answerPageName(entry.section(), entry.page));
 }
 
 bool SectionScreen::closeRequested() {

@@ -23,10 +23,11 @@ struct ScreenRowLayout {
     int labelWidth;
 };
 
-// One section screen. The rows' questions, names and pages come from the catalog; this holds
-// only what the catalog does not know: caption and layout.
+// One section screen. The rows' questions and pages come from the catalog; this holds only what
+// the catalog does not know: the window's name, caption and layout.
 struct SectionScreenDesign {
     SectionId section;
+    QLatin1String name;
     const char* caption;
     int clientWidth;
     int clientHeight;
@@ -37,6 +38,8 @@ struct SectionScreenDesign {
 
 // The eleven screens in section order.
 std::span<const SectionScreenDesign> sectionScreenDesigns();
+// The name of the section's screen window.
+QString sectionScreenName(SectionId section);
 
 // The table of contents of one section: a bullet and a label per question, each opening the
 // question's answer page, and a Return button back to the main menu.
