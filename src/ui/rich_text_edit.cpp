@@ -64,13 +64,11 @@ int ZoomDevice::metric(PaintDeviceMetric m) const {
     return 0;
 }
 
-RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
+RichTextEdit::RichTextEdit(QWidget* parent) : TextControl(parent) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
     m_ownedDocument = new rtf::Document(this);
     setDocument(m_ownedDocument);
-    m_spelling = new SpellMarker(this);
-    m_wrap = new WrapGuard(this);
     attachDocument();
 }
 
@@ -100,7 +98,7 @@ void RichTextEdit::attachDocument() {
             Qt::UniqueConnection);
     m_spelling->setDocument(document());
     m_wrap->watch(document());
-    setZoomFactor(m_zoom.factor());
+    showZoomed(zoomFactor());
 }
 
 void RichTextEdit::onContentsChange(int, int, int) {
@@ -207,10 +205,7 @@ QString RichTextEdit::SelText() const {
 }
 
 void RichTextEdit::setSelText(const QString& text) {
-    m_wrap->aboutToInsert(text);
-    QTextCursor c = textCursor();
-    c.insertText(text);
-    setTextCursor(c);
+    insertPlain(text);
 }
 
 bool RichTextEdit::hasSelection() const {
@@ -379,10 +374,7 @@ void RichTextEdit::setEditActions(QAction* cut, QAction* copy, QAction* paste) {
     m_editActions = {cut, copy, paste};
 }
 
-void RichTextEdit::setZoomFactor(double factor) {
-    factor = std::clamp(factor, kMinZoom, kMaxZoom);
-    if (std::abs(factor - 1.0) < 1e-6)
-        factor = 1.0;
+void RichTextEdit::showZoomed(double factor) {
     // The whole story is laid out again at the new size: a second for 10 MB.
     const BusyCursor busy(document()->characterCount() > kBusyTextLength, window());
     m_zoom.setFactor(factor);
@@ -424,40 +416,25 @@ void RichTextEdit::keyPressEvent(QKeyEvent* event) {
     }
     if (event->matches(QKeySequence::SelectAll))
         return; // Ctrl+A is the window's Save As
-    if (const int steps = zoomSteps(*event)) {
-        setZoomFactor(zoomedBy(zoomFactor(), steps));
-        return;
-    }
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::ControlModifier && event->key() == Qt::Key_Y) {
         redo();
         return;
     }
-    QTextEdit::keyPressEvent(event);
+    TextControl::keyPressEvent(event);
 }
 
-void RichTextEdit::wheelEvent(QWheelEvent* event) {
-    if (event->modifiers() & Qt::ControlModifier) {
-        if (const int steps = zoomSteps(*event, m_wheelPending))
-            setZoomFactor(zoomedBy(zoomFactor(), steps));
-        event->accept();
-        return;
-    }
-    QTextEdit::wheelEvent(event);
-}
-
-void RichTextEdit::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    QAction* undoItem = menu.addAction(QStringLiteral("&Undo"), this, &QTextEdit::undo);
+QMenu* RichTextEdit::createContextMenu(QPoint) {
+    auto* menu = new QMenu(this);
+    QAction* undoItem = menu->addAction(QStringLiteral("&Undo"), this, &QTextEdit::undo);
     undoItem->setEnabled(document()->isUndoAvailable());
-    QAction* redoItem = menu.addAction(QStringLiteral("&Redo"), this, &QTextEdit::redo);
+    QAction* redoItem = menu->addAction(QStringLiteral("&Redo"), this, &QTextEdit::redo);
     redoItem->setEnabled(document()->isRedoAvailable());
-    menu.addSeparator();
+    menu->addSeparator();
     for (const auto& a : m_editActions)
         if (a)
-            menu.addAction(a);
-    m_spelling->addToMenu(menu, event->pos());
-    menu.exec(event->globalPos());
+            menu->addAction(a);
+    return menu;
 }
 
 void RichTextEdit::mousePressEvent(QMouseEvent* event) {
@@ -476,21 +453,6 @@ QMimeData* RichTextEdit::createMimeDataFromSelection() const {
     auto* mime = new QMimeData;
     mime->setText(SelText());
     return mime;
-}
-
-bool RichTextEdit::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasText();
-}
-
-void RichTextEdit::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText())
-        return;
-    const QString text = source->text();
-    const BusyCursor busy(text.size() > kBusyTextLength, window());
-    m_wrap->aboutToInsert(text);
-    QTextCursor c = textCursor();
-    c.insertText(text);
-    setTextCursor(c);
 }
 
 } // namespace kt::ui

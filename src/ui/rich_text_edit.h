@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTextEdit>
 
+#include "ui/text_control.h"
+
 #include <optional>
 #include <vector>
 
@@ -14,9 +16,6 @@ class QAction;
 class QTextDocument;
 
 namespace kt::ui {
-
-class SpellMarker;
-class WrapGuard;
 
 // The character format of a selection as the editor's commands see it.
 struct SelectionFormat {
@@ -54,7 +53,7 @@ private:
 // Cut, copy and paste belong to the window's Edit commands, which follow their own enabled
 // rules: the control's built-in keys, context menu and middle-click paste hand them over instead
 // of acting by themselves, and everything that crosses the clipboard or a drag is plain text.
-class RichTextEdit : public QTextEdit {
+class RichTextEdit : public TextControl<QTextEdit> {
     Q_OBJECT
 public:
     explicit RichTextEdit(QWidget* parent = nullptr);
@@ -109,9 +108,6 @@ public:
     // The window's Cut, Copy and Paste items, offered by the context menu with their state.
     void setEditActions(QAction* cut, QAction* copy, QAction* paste);
 
-    double zoomFactor() const { return m_zoom.factor(); }
-    void setZoomFactor(double factor);
-
 Q_SIGNALS:
     // Every change of the content, typed or set by the program.
     void Change();
@@ -121,14 +117,13 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    // Ctrl + wheel zooms the view, as Ctrl++ and Ctrl+- do.
-    void wheelEvent(QWheelEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    // The layout measures on a device scaled by the factor; painting stays at 1:1.
+    void showZoomed(double factor) override;
+    // Undo, Redo and the window's Cut, Copy and Paste.
+    QMenu* createContextMenu(QPoint pos) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
-    bool canInsertFromMimeData(const QMimeData* source) const override;
-    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     // Shows `fresh` instead of the current document, which is deleted; whatever pointed into
@@ -151,9 +146,6 @@ private:
     QPointer<QTextDocument> m_ownedDocument;
     QList<QPointer<QAction>> m_editActions;
     ZoomDevice m_zoom;
-    int m_wheelPending = 0;
-    SpellMarker* m_spelling = nullptr;
-    WrapGuard* m_wrap;
 };
 
 } // namespace kt::ui

@@ -1,31 +1,23 @@
 #include "windows/questionnaire/answer_page.h"
 
 #include "core/program_state.h"
-#include "rtf/document.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/qs.h"
-#include "ui/spell_marker.h"
 #include "ui/twips.h"
-#include "ui/zoom.h"
 #include "windows/common/confirm_exit.h"
 #include "windows/common/controls.h"
 #include "windows/common/look.h"
 #include "windows/questionnaire/section_screen.h"
 
-#include <QContextMenuEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
-#include <QWheelEvent>
 
 #include <algorithm>
-#include <memory>
 #include <stdexcept>
 
 namespace kt::questionnaire {
@@ -167,15 +159,13 @@ QString answerPageName(SectionId section, int page) {
 
 // ---------------------------------------------------------------------------------------------
 
-AnswerBox::AnswerBox(QWidget* parent, const QString& objectName)
-    : QPlainTextEdit(parent), m_spelling(new SpellMarker(this)) {
+AnswerBox::AnswerBox(QWidget* parent, const QString& objectName) : TextControl(parent) {
     setObjectName(objectName);
     setFont(look::arial(kAnswerPointSize, false));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_wrap = new WrapGuard(this);
     // Tab moves on to the next question; answers rarely need a tab character.
     setTabChangesFocus(true);
     // The page names each box by its question; this says how typing in it works.
@@ -212,56 +202,14 @@ std::string AnswerBox::answer() const {
     return out.toStdString();
 }
 
-bool AnswerBox::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasText() || source->hasHtml();
-}
-
-void AnswerBox::insertFromMimeData(const QMimeData* source) {
-    // A paste of a megabyte or more is laid out for a noticeable time.
-    const QString text = source->hasText() ? source->text() : QString();
-    const QString html = source->hasText() ? QString() : source->html();
-    const qsizetype size = source->hasText() ? text.size() : html.size();
-    const BusyCursor busy(static_cast<std::size_t>(size) > kBusyAnswerBytes, window());
-    if (source->hasText()) {
-        m_wrap->aboutToInsert(text);
-        QPlainTextEdit::insertFromMimeData(source);
-    } else if (source->hasHtml()) {
-        const QString plain = rtf::Document::plainTextOf(html);
-        m_wrap->aboutToInsert(plain);
-        insertPlainText(plain);
-    }
-}
-
-void AnswerBox::keyPressEvent(QKeyEvent* event) {
-    if (const int steps = ui::zoomSteps(*event)) {
-        zoomBy(steps);
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
-}
-
-void AnswerBox::wheelEvent(QWheelEvent* event) {
-    if (event->modifiers() & Qt::ControlModifier) {
-        zoomBy(ui::zoomSteps(*event, m_wheelPending));
-        event->accept();
-        return;
-    }
-    QPlainTextEdit::wheelEvent(event);
-}
-
-void AnswerBox::zoomBy(int steps) {
-    if (steps == 0)
-        return;
-    m_zoom = ui::zoomedBy(m_zoom, steps);
+void AnswerBox::showZoomed(double factor) {
     QFont f = font();
-    f.setPointSizeF(kAnswerPointSize * m_zoom);
+    f.setPointSizeF(kAnswerPointSize * factor);
     setFont(f);
 }
 
-void AnswerBox::contextMenuEvent(QContextMenuEvent* event) {
-    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
-    m_spelling->addToMenu(*menu, event->pos());
-    menu->exec(event->globalPos());
+QMenu* AnswerBox::createContextMenu(QPoint pos) {
+    return createStandardContextMenu(pos);
 }
 
 // ---------------------------------------------------------------------------------------------

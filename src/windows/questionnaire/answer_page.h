@@ -2,7 +2,7 @@
 
 #include "core/question_catalog.h"
 #include "ui/program_window.h"
-#include "ui/wrap_guard.h"
+#include "ui/text_control.h"
 
 #include <QPlainTextEdit>
 
@@ -13,11 +13,6 @@
 class QGroupBox;
 class QLabel;
 class QPushButton;
-
-namespace kt::ui {
-class SpellMarker;
-class WrapGuard;
-} // namespace kt::ui
 
 namespace kt {
 struct ProgramState;
@@ -61,7 +56,7 @@ QString answerPageName(SectionId section, int page);
 // A multi-line plain-text answer box. The store keeps line breaks as CR LF; the box works
 // with its own paragraph breaks, so both directions convert. Any length is accepted and
 // whatever is typed or pasted comes back character for character.
-class AnswerBox : public QPlainTextEdit {
+class AnswerBox : public ui::TextControl<QPlainTextEdit> {
     Q_OBJECT
 public:
     AnswerBox(QWidget* parent, const QString& objectName);
@@ -69,26 +64,13 @@ public:
     void setAnswer(const std::string& stored);
     std::string answer() const;
 
-    // How much larger than its own size the box shows its text (Ctrl++, Ctrl+-, Ctrl + wheel).
-    double zoomFactor() const { return m_zoom; }
-
 protected:
+    // The box's font grows; the answer stays as typed and unmodified.
+    void showZoomed(double factor) override;
+    // The standard menu.
+    QMenu* createContextMenu(QPoint pos) override;
     // Pasted or dropped rich text arrives as its plain text, also when it comes without one.
-    bool canInsertFromMimeData(const QMimeData* source) const override;
-    void insertFromMimeData(const QMimeData* source) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    // The standard menu, with spelling suggestions on top for a misspelt word.
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-private:
-    // The view only: the box's font grows, the answer stays as typed and unmodified.
-    void zoomBy(int steps);
-
-    double m_zoom = 1.0;
-    int m_wheelPending = 0;
-    ui::SpellMarker* m_spelling;
-    ui::WrapGuard* m_wrap;
+    bool takesHtml() const override { return true; }
 };
 
 // One answer page: a label and a box per question, Save and Return.
