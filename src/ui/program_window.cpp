@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -119,6 +120,13 @@ void ProgramWindow::keyPressEvent(QKeyEvent* event) {
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void ProgramWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Only a hide of the window itself, not the window system minimising it.
+    if (!event->spontaneous())
+        Q_EMIT hidden();
 }
 
 void ProgramWindow::closeEvent(QCloseEvent* event) {

@@ -46,6 +46,10 @@ public:
     void setDefaultButton(QPushButton* button);
     QPushButton* defaultButton() const { return m_defaultButton; }
 
+Q_SIGNALS:
+    // The window went from the screen: hidden by the program, closed, or the program ending.
+    void hidden();
+
 protected:
     // A close through the title bar, system menu or window manager. Return false to cancel.
     // An accepted close destroys the window; it is made afresh when next needed.
@@ -58,6 +62,7 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void placeCentred(const QMargins& frame);

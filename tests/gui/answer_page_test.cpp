@@ -264,17 +264,17 @@ TEST_F(AnswerPageTest, ModifiedFlagFollowsItsTransitions) {
         state().answers.setText({SectionId::FirstCar, "Car"}, "stored");
         openPage(p);
         ASSERT_EQ(active(), window(p));
-        EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("N"));
+        EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::No);
         r.before();
         r.event();
-        EXPECT_EQ(page(p)->modifiedFlag(), QString::fromLatin1(r.flag));
+        EXPECT_EQ(static_cast<char>(page(p)->modifiedFlag()), r.flag[0]);
         // Return asks exactly when modified; No keeps the flag.
         const std::size_t asked = dialogs->messages.size();
-        if (page(p)->modifiedFlag() == QStringLiteral("Y"))
+        if (page(p)->modifiedFlag() == questionnaire::Modified::Yes)
             dialogs->answerMessage(MsgButton::No);
         click(p, QStringLiteral("cmdReturn"));
         EXPECT_EQ(dialogs->messages.size() - asked, std::string_view(r.flag) == "Y" ? 1u : 0u);
-        EXPECT_EQ(page(p)->modifiedFlag(), QString::fromLatin1(r.flag));
+        EXPECT_EQ(static_cast<char>(page(p)->modifiedFlag()), r.flag[0]);
         EXPECT_FALSE(isShown(p));
         EXPECT_EQ(active(), window(QStringLiteral("frmCarMain")));
         program->windows().destroyAll();
@@ -284,7 +284,7 @@ TEST_F(AnswerPageTest, ModifiedFlagFollowsItsTransitions) {
 TEST_F(AnswerPageTest, BeforeItsFirstActivationThePageIsNotModified) {
     enterMainMenu();
     auto& w = program->windows().get<AnswerPage>(QStringLiteral("frmJobs"));
-    EXPECT_NE(w.modifiedFlag(), QStringLiteral("Y"));
+    EXPECT_NE(w.modifiedFlag(), questionnaire::Modified::Yes);
     w.Return();
     settle();
     EXPECT_TRUE(dialogs->messages.empty());
@@ -299,7 +299,7 @@ TEST_F(AnswerPageTest, ReturnAnsweredYesSavesEveryBoxAndResets) {
     click(p, QStringLiteral("cmdReturn"));
     ASSERT_EQ(dialogs->messages.size(), 1u);
     EXPECT_EQ(dialogs->messages[0], saveChangesRequest());
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("N"));
+    EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::No);
     EXPECT_EQ(state().answers.text({SectionId::Wedding, "Honeymoon"}), "Niagara Falls");
     for (const char* stem : {"Stories", "HStories", "Advice"})
         EXPECT_TRUE(state().answers.value({SectionId::Wedding, stem}).has_value()) << stem;
@@ -335,7 +335,7 @@ TEST_F(AnswerPageTest, ReturnNoLeavesTheStoreAndTheNextActivationShowsTheStoredA
     click(p, QStringLiteral("cmdReturn"));
     EXPECT_EQ(dialogs->messages.size(), 1u);
     EXPECT_TRUE(state().answers == before) << "nothing written";
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("Y"));
+    EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::Yes);
     EXPECT_EQ(box(p, "Change")->toPlainText(), QStringLiteral("nothing"))
         << "hidden, not destroyed";
 
@@ -343,7 +343,7 @@ TEST_F(AnswerPageTest, ReturnNoLeavesTheStoreAndTheNextActivationShowsTheStoredA
     ASSERT_EQ(active(), window(p));
     EXPECT_EQ(box(p, "Change")->toPlainText(), QString());
     EXPECT_EQ(box(p, "Goals")->toPlainText(), QStringLiteral("See the sea\nand rest"));
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("N"));
+    EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::No);
     click(p, QStringLiteral("cmdReturn"));
     EXPECT_EQ(dialogs->messages.size(), 1u) << "not asked again";
 }
@@ -454,7 +454,7 @@ TEST_F(AnswerPageTest, ZoomingABoxChangesItsViewOnly) {
         QTest::keyClick(b, Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_LT(b->font().pointSizeF(), size);
     EXPECT_EQ(b->answer(), "A blue one.");
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("N"));
+    EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::No);
 }
 
 TEST_F(AnswerPageTest, TitleBarCloseAsksAndNoKeepsThePageAsItWas) {
@@ -467,7 +467,7 @@ TEST_F(AnswerPageTest, TitleBarCloseAsksAndNoKeepsThePageAsItWas) {
     EXPECT_EQ(dialogs->messages[0], confirmExitRequest());
     EXPECT_TRUE(isShown(p));
     EXPECT_EQ(box(p, "Orgs")->toPlainText(), QStringLiteral("chess club"));
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("Y"));
+    EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::Yes);
     EXPECT_FALSE(ended());
 
     // Yes ends at once, even with nothing modified, and writes nothing.
@@ -542,7 +542,7 @@ TEST_F(AnswerPageTest, PastingRichTextArrivesAsPlainText) {
     if (!QGuiApplication::clipboard()->mimeData()->hasText())
         GTEST_SKIP() << "no clipboard under this platform plugin";
     b->paste();
-    EXPECT_EQ(page(p)->modifiedFlag(), QStringLiteral("Y"));
+    EXPECT_EQ(page(p)->modifiedFlag(), questionnaire::Modified::Yes);
     click(p, QStringLiteral("cmdSave"));
     EXPECT_EQ(state().answers.text({SectionId::Travel, "Future"}), "Rome and Paris\r\nsoon");
 

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -57,10 +58,15 @@ protected:
     QAction* item(const char* name) const {
         return editor()->findChild<QAction*>(QString::fromLatin1(name));
     }
+    // Runs a command to its end: a command waiting for the save the note leads to ends once that
+    // save has run or will not come.
     void trigger(const char* name) {
         QAction* a = item(name);
         ASSERT_NE(a, nullptr) << name;
         a->trigger();
+        settle();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !editor() || !editor()->waitingForSave(); }))
+            << name << " still waits for a save";
         settle();
     }
     void openEditMenu() {

@@ -32,8 +32,8 @@ public:
           m_state(state) {
         setFixedClientSizeTwips(9000, 6000);
     }
-    void activated() override { seen.push_back(m_state.noteAccepted); }
-    std::vector<std::string> seen;
+    void activated() override { seen.push_back(static_cast<char>(m_state.noteAccepted)); }
+    std::string seen;
 
 private:
     ProgramState& m_state;
@@ -116,19 +116,19 @@ TEST_F(SaveNoteTest, TextsLayoutFontsAndColours) {
 
 TEST_F(SaveNoteTest, ActivationResetsTheFlagAndOkSetsItOnceAndBringsTheEditorBack) {
     ASSERT_EQ(editor().seen.size(), 1u);
-    state().noteAccepted = "Y"; // left over from somewhere: must not carry over
+    state().noteAccepted = NoteAccepted::Yes; // left over from somewhere: must not carry over
     showNote();
-    EXPECT_EQ(state().noteAccepted, "N");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::No);
     EXPECT_TRUE(isShown(kEditor)) << "the editor stays shown behind the note";
     EXPECT_EQ(active(), window(kNote));
 
     click(kNote, QStringLiteral("cmdOK"));
-    EXPECT_EQ(state().noteAccepted, "Y");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::Yes);
     EXPECT_FALSE(isShown(kNote));
     ASSERT_NE(window(kNote), nullptr) << "OK hides the note, it does not destroy it";
     EXPECT_EQ(active(), window(kEditor));
     // The editor's activation saw the acceptance exactly once.
-    EXPECT_EQ(editor().seen, (std::vector<std::string>{"N", "Y"}));
+    EXPECT_EQ(editor().seen, "NY");
     settle();
     EXPECT_EQ(editor().seen.size(), 2u);
 }
@@ -139,7 +139,7 @@ TEST_F(SaveNoteTest, ByKeyboardOkHasTheFocusAndEnterPressesIt) {
     EXPECT_EQ(note->focusWidget(), child(kNote, QStringLiteral("cmdOK")));
     QTest::keyClick(note, Qt::Key_Return);
     settle();
-    EXPECT_EQ(state().noteAccepted, "Y");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::Yes);
     EXPECT_FALSE(isShown(kNote));
     EXPECT_EQ(active(), window(kEditor));
 }
@@ -147,13 +147,13 @@ TEST_F(SaveNoteTest, ByKeyboardOkHasTheFocusAndEnterPressesIt) {
 TEST_F(SaveNoteTest, ASecondShowingResetsToNoUntilOkAgain) {
     showNote();
     click(kNote, QStringLiteral("cmdOK"));
-    ASSERT_EQ(state().noteAccepted, "Y");
+    ASSERT_EQ(state().noteAccepted, NoteAccepted::Yes);
 
     showNote();
-    EXPECT_EQ(state().noteAccepted, "N");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::No);
     click(kNote, QStringLiteral("cmdOK"));
-    EXPECT_EQ(state().noteAccepted, "Y");
-    EXPECT_EQ(editor().seen, (std::vector<std::string>{"N", "Y", "Y"}));
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::Yes);
+    EXPECT_EQ(editor().seen, "NYY");
 }
 
 TEST_F(SaveNoteTest, TitleBarCloseDestroysItAndLeavesNo) {
@@ -161,7 +161,7 @@ TEST_F(SaveNoteTest, TitleBarCloseDestroysItAndLeavesNo) {
     EXPECT_TRUE(window(kNote)->close());
     settle();
     EXPECT_EQ(window(kNote), nullptr) << "destroyed, created afresh when next shown";
-    EXPECT_EQ(state().noteAccepted, "N");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::No);
     EXPECT_TRUE(isShown(kEditor));
     EXPECT_FALSE(ended());
     EXPECT_TRUE(dialogs->messages.empty()) << "no question of its own";
@@ -169,7 +169,7 @@ TEST_F(SaveNoteTest, TitleBarCloseDestroysItAndLeavesNo) {
     showNote();
     ASSERT_NE(window(kNote), nullptr);
     EXPECT_TRUE(isShown(kNote));
-    EXPECT_EQ(state().noteAccepted, "N");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::No);
 }
 
 // ---- LoadData -----------------------------------------------------------------------------

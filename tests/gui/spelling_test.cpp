@@ -149,13 +149,15 @@ protected:
         waitForMarks(box(QStringLiteral("frmFirstCar"), "Car"));
         return box(QStringLiteral("frmFirstCar"), "Car");
     }
-    QString modifiedFlag() const { return page(QStringLiteral("frmFirstCar"))->modifiedFlag(); }
+    questionnaire::Modified modifiedFlag() const {
+        return page(QStringLiteral("frmFirstCar"))->modifiedFlag();
+    }
 };
 
 TEST_F(SpellingPage, MarksAsTheUserTypesWithoutAChangeOfTheAnswer) {
     auto* car = openCarPage("we walked to scool\r\nall day");
     EXPECT_EQ(markedWords(car), QStringList{QStringLiteral("scool")});
-    EXPECT_EQ(modifiedFlag(), QStringLiteral("N")) << "marking is not an edit";
+    EXPECT_EQ(modifiedFlag(), questionnaire::Modified::No) << "marking is not an edit";
     EXPECT_FALSE(car->document()->isUndoAvailable());
     EXPECT_FALSE(car->document()->isModified());
 
@@ -190,7 +192,7 @@ TEST_F(SpellingPage, MenuOffersSuggestionsThatReplaceTheWordAndIgnoreThatClearsE
     EXPECT_EQ(car->textCursor().position(), 17);
     waitForMarks(car);
     EXPECT_TRUE(markedWords(car).isEmpty());
-    EXPECT_EQ(modifiedFlag(), QStringLiteral("Y")) << "a chosen suggestion is an edit";
+    EXPECT_EQ(modifiedFlag(), questionnaire::Modified::Yes) << "a chosen suggestion is an edit";
     EXPECT_TRUE(car->document()->isUndoAvailable());
 
     QTest::keyClicks(car, QStringLiteral(" scool"));
@@ -217,7 +219,7 @@ TEST_F(SpellingPage, NoDictionaryNoMarksAndAnUnchangedMenu) {
     waitForMarks(car);
     EXPECT_TRUE(markedWords(car).isEmpty());
     EXPECT_EQ(actionTexts(*menuAt(car, 13)), QStringList{QStringLiteral("Own")});
-    EXPECT_EQ(modifiedFlag(), QStringLiteral("Y"));
+    EXPECT_EQ(modifiedFlag(), questionnaire::Modified::Yes);
 }
 
 class SpellingEditor : public EditorFixture {

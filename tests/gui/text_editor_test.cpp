@@ -123,8 +123,8 @@ TEST_F(TextEditor, CreationCentresASizableWindowWhoseControlFillsTheClientArea) 
 
     EXPECT_TRUE(w->documentModified());
     EXPECT_FALSE(w->saveCancelled());
-    EXPECT_EQ(w->exitMode(), QStringLiteral("N"));
-    EXPECT_TRUE(w->pendingSave().isEmpty());
+    EXPECT_EQ(w->exitMode(), document::ExitMode::End);
+    EXPECT_EQ(w->pendingSave(), document::PendingSave::Unset);
     EXPECT_FALSE(w->searchText().has_value());
 }
 
@@ -142,7 +142,7 @@ TEST_F(TextEditor, TheReminderComesBeforeTheDocumentIsPutIn) {
     EXPECT_TRUE(textDuringReminder.isEmpty()) << "the editor is empty while the reminder is up";
     EXPECT_EQ(txt()->Text(), QString::fromStdString(DocumentComposer(state().answers)));
     EXPECT_EQ(state().editorActivationCount, 1);
-    EXPECT_EQ(editor()->reminderFlag(), QStringLiteral("O"));
+    EXPECT_EQ(editor()->reminderFlag(), document::ReminderFlag::Show);
     EXPECT_TRUE(editor()->documentModified());
     EXPECT_FALSE(isShown(QStringLiteral("frmMain")));
 
@@ -166,7 +166,7 @@ TEST_F(TextEditor, ALaterActivationNeitherRebuildsNorRepeatsTheSaveAndShowsTheRe
     EXPECT_EQ(txt()->Text(), QStringLiteral("my own edits"));
     EXPECT_EQ(dialogs->saves.size(), 1u);
     EXPECT_TRUE(editor()->saveCancelled());
-    EXPECT_EQ(state().noteAccepted, "N");
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::No);
 
     // The next activation shows the reminder again and saves nothing.
     program->windows().show(QStringLiteral("frmNote"));
@@ -186,7 +186,7 @@ TEST_F(TextEditor, SaveOnANewDocumentShowsTheNoteFirstAndTheSaveDialogOnceAfterO
     trigger("mnuFileSave");
     EXPECT_TRUE(isShown(QStringLiteral("frmNote")));
     EXPECT_TRUE(dialogs->saves.empty()) << "no dialog before the note's OK";
-    EXPECT_EQ(editor()->pendingSave(), QStringLiteral("A"));
+    EXPECT_EQ(editor()->pendingSave(), document::PendingSave::SaveAs);
 
     const QString file = path(QStringLiteral("Story.rtf"));
     dialogs->answerSave(file);
@@ -207,8 +207,8 @@ TEST_F(TextEditor, SaveOnANewDocumentShowsTheNoteFirstAndTheSaveDialogOnceAfterO
     EXPECT_EQ(editor()->documentPath(), file);
     EXPECT_FALSE(editor()->documentModified());
     EXPECT_FALSE(editor()->saveCancelled());
-    EXPECT_EQ(state().noteAccepted, "N");
-    EXPECT_EQ(editor()->reminderFlag(), QStringLiteral("O"));
+    EXPECT_EQ(state().noteAccepted, NoteAccepted::No);
+    EXPECT_EQ(editor()->reminderFlag(), document::ReminderFlag::Show);
     EXPECT_FALSE(isShown(QStringLiteral("frmNote")));
     EXPECT_EQ(active(), editor());
 
@@ -261,7 +261,7 @@ TEST_F(TextEditor, ANamedDocumentSavesAtOnceWithoutNoteOrDialog) {
     trigger("mnuFileSave");
     EXPECT_EQ(dialogs->log, logBefore) << "no note, no dialog, no message";
     EXPECT_FALSE(isShown(QStringLiteral("frmNote")));
-    EXPECT_EQ(editor()->pendingSave(), QStringLiteral("S"));
+    EXPECT_EQ(editor()->pendingSave(), document::PendingSave::Save);
     EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("Story.dat"))));
     EXPECT_FALSE(editor()->documentModified());
@@ -717,7 +717,7 @@ TEST_F(TextEditor, ShortcutsReachTheWindowsCommandsFromInsideTheControl) {
     QTest::keyClick(txt(), Qt::Key_A, Qt::ControlModifier);
     settle();
     EXPECT_TRUE(isShown(QStringLiteral("frmNote"))) << "Ctrl+A is Save As";
-    EXPECT_EQ(editor()->pendingSave(), QStringLiteral("A"));
+    EXPECT_EQ(editor()->pendingSave(), document::PendingSave::SaveAs);
     window(QStringLiteral("frmNote"))->close();
     settle();
     editor()->activateWindow();
@@ -795,7 +795,7 @@ TEST_F(TextEditor, ACancelledReturnLeavesExitEndingTheProgram) {
     dialogs->answerMessage(MsgButton::Cancel);
     trigger("mnuFileReturn");
     EXPECT_TRUE(editor()->isVisible());
-    EXPECT_EQ(editor()->exitMode(), QStringLiteral("N"));
+    EXPECT_EQ(editor()->exitMode(), document::ExitMode::End);
     dialogs->answerMessage(MsgButton::No);
     trigger("mnuFileExit");
     EXPECT_TRUE(ended());
@@ -809,7 +809,7 @@ TEST_F(TextEditor, YesAndACancelledSaveDialogKeepTheEditorOpen) {
     trigger("mnuFileReturn");
     EXPECT_TRUE(editor()->isVisible());
     EXPECT_FALSE(isShown(QStringLiteral("frmMain")));
-    EXPECT_EQ(editor()->exitMode(), QStringLiteral("N"));
+    EXPECT_EQ(editor()->exitMode(), document::ExitMode::End);
 }
 
 TEST_F(TextEditor, YesSavesThroughTheNoteAndThenReturns) {

@@ -50,7 +50,7 @@ SaveNote::SaveNote(ProgramState& state)
     ok->setAccessibleDescription(
         QStringLiteral("Closes this note and goes on with saving your story to a file."));
     ok->setFocus();
-    connect(ok, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(ok, &QPushButton::clicked, this, [this] { accept(); });
 
     centreOnScreen();
 }
@@ -65,11 +65,11 @@ void SaveNote::activated() {
     m_label3->setText(QStringLiteral("Changes to answers MUST be made in the individual text "
                                      "boxes in order to reload the correct information later!"));
     // A flag left from an earlier note never carries over.
-    m_state.noteAccepted.assign(1, 'N');
+    m_state.noteAccepted = NoteAccepted::No;
 }
 
-void SaveNote::cmdOK_Click() {
-    m_state.noteAccepted.assign(1, 'Y');
+void SaveNote::accept() {
+    m_state.noteAccepted = NoteAccepted::Yes;
     showWindow(windows::kTextEditor);
     hide();
 }

@@ -21,7 +21,8 @@ public:
     void activated() override;
 
 private:
-    void cmdOK_Click();
+    // OK: the save goes on in the editor.
+    void accept();
 
     ProgramState& m_state;
     QLabel* m_lblNote;

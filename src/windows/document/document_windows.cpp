@@ -8,8 +8,7 @@
 namespace kt::document {
 
 void registerDocumentWindows(ui::WindowManager& windows, ProgramState& state) {
-    windows.registerWindow(windows::kTextEditor,
-                           [&state] { return new TextEditorWindow(state); });
+    windows.registerWindow(windows::kTextEditor, [&state] { return new TextEditorWindow(state); });
 }
 
 } // namespace kt::document

@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QEventLoop>
 #include <QFile>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -26,8 +25,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <functional>
 #include <limits>
+#include <utility>
 
 namespace kt::document {
 
@@ -37,7 +36,6 @@ namespace {
 
 const QString kNewCaption = QStringLiteral("Kithtale - Text Editor");
 const QString kCaptionSuffix = QStringLiteral(" - Text Editor");
-const QString kNote = windows::kSaveNote;
 
 constexpr int kClientWidth = 6810;
 constexpr int kClientHeight = 4995;
@@ -49,27 +47,6 @@ const QString& reminderText() {
         "suggested that you MAKE ALL CHANGES (other than font style and color) IN THE TEXT "
         "BOXES, not here.");
     return text;
-}
-
-// Tells when a watched window is hidden.
-class HideWatcher final : public QObject {
-public:
-    explicit HideWatcher(std::function<void()> onHidden) : m_onHidden(std::move(onHidden)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide)
-            m_onHidden();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onHidden;
-};
-
-// Filled rather than assigned from a literal, which some optimisers misjudge as overlapping.
-void setNoteAccepted(ProgramState& state, bool accepted) {
-    state.noteAccepted.assign(1, accepted ? 'Y' : 'N');
 }
 
 MsgButton askToSave() {
@@ -172,10 +149,7 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     centreOnScreen();
 }
 
-TextEditorWindow::~TextEditorWindow() {
-    if (m_waitLoop)
-        m_waitLoop->quit();
-}
+TextEditorWindow::~TextEditorWindow() = default;
 
 QAction* TextEditorWindow::addItem(QMenu* menu, const char* name, const char* caption,
                                    const QKeySequence& key, void (TextEditorWindow::*command)()) {
@@ -194,21 +168,21 @@ void TextEditorWindow::addSeparator(QMenu* menu, const char* name) {
 }
 
 void TextEditorWindow::activated() {
-    if (m_reminderFlag == QLatin1String("O"))
+    if (m_reminderFlag == ReminderFlag::Show)
         messageBox(reminderText(), QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok,
                    MsgButton::Ok);
 
     bool saved = false;
-    if (m_state.noteAccepted == "Y" && m_pendingSave == QLatin1String("S")) {
+    if (m_state.noteAccepted == NoteAccepted::Yes && m_pendingSave == PendingSave::Save) {
         SavingData();
         saved = true;
-    } else if (m_state.noteAccepted == "Y" && m_pendingSave == QLatin1String("A")) {
+    } else if (m_state.noteAccepted == NoteAccepted::Yes && m_pendingSave == PendingSave::SaveAs) {
         SavingDataAs();
         saved = true;
     }
     if (saved) {
-        setNoteAccepted(m_state, false);
-        m_reminderFlag = QStringLiteral("N");
+        m_state.noteAccepted = NoteAccepted::No;
+        m_reminderFlag = ReminderFlag::Skip;
     }
 
     if (m_state.editorActivationCount == 0)
@@ -220,18 +194,13 @@ void TextEditorWindow::activated() {
     // While Open or the closing waits for the note, the editor is activated again when the
     // save question closes (the window system hands the focus back after the note came up).
     // That activation must not re-arm the reminder that the Save put off for the note's OK.
-    if (saved || !m_waitLoop)
-        m_reminderFlag = QStringLiteral("O");
+    if (saved || !waitingForSave())
+        m_reminderFlag = ReminderFlag::Show;
 
-    if (saved) {
-        m_pendingSaveRan = true;
-        if (m_waitLoop)
-            m_waitLoop->quit();
+    if (saved && waitingForSave()) {
+        const AfterSave next = std::exchange(m_afterSave, AfterSave::Nothing);
+        afterSave(next);
     }
-}
-
-bool TextEditorWindow::hasCurrentFile() const {
-    return windowTitle() != kNewCaption;
 }
 
 void TextEditorWindow::setCurrentFile(const QString& path) {
@@ -276,7 +245,7 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
 }
 
 void TextEditorWindow::SavingData() {
-    m_reminderFlag = QStringLiteral("N");
+    m_reminderFlag = ReminderFlag::Skip;
     if (!writeDocumentAndData(m_currentFile)) {
         m_saveCancelled = true;
         return;
@@ -286,7 +255,7 @@ void TextEditorWindow::SavingData() {
 }
 
 void TextEditorWindow::SavingDataAs() {
-    m_reminderFlag = QStringLiteral("N");
+    m_reminderFlag = ReminderFlag::Skip;
     FileRequest request;
     request.filter = QStringLiteral("Rich Text Files (*.rtf)|*.rtf");
     request.initialName = m_dialogFileName;
@@ -309,70 +278,84 @@ void TextEditorWindow::SavingDataAs() {
 
 void TextEditorWindow::showNote() {
     // Not modal; the editor stays shown behind it.
-    showWindow(kNote);
+    showWindow(windows::kSaveNote);
 }
 
 void TextEditorWindow::Save() {
-    setNoteAccepted(m_state, false);
-    m_reminderFlag = QStringLiteral("N");
+    m_state.noteAccepted = NoteAccepted::No;
+    m_reminderFlag = ReminderFlag::Skip;
     if (hasCurrentFile()) {
-        m_pendingSave = QStringLiteral("S");
+        m_pendingSave = PendingSave::Save;
         SavingData();
     } else {
-        m_pendingSave = QStringLiteral("A");
+        m_pendingSave = PendingSave::SaveAs;
         showNote();
     }
 }
 
 void TextEditorWindow::SaveAs() {
-    setNoteAccepted(m_state, false);
-    m_reminderFlag = QStringLiteral("N");
-    m_pendingSave = QStringLiteral("A");
+    m_state.noteAccepted = NoteAccepted::No;
+    m_reminderFlag = ReminderFlag::Skip;
+    m_pendingSave = PendingSave::SaveAs;
     showNote();
 }
 
-bool TextEditorWindow::saveAndWait() {
-    m_pendingSaveRan = false;
+bool TextEditorWindow::saveThen(AfterSave next) {
     Save();
-    if (m_pendingSave == QLatin1String("S"))
-        return !m_saveCancelled;
-
-    // The save goes on once the user has pressed OK on the note; closing the note from its
-    // title bar instead, or the program ending, counts as a cancelled save.
-    QPointer<ProgramWindow> note = windows().find(kNote);
-    if (note && note->isVisible() && !m_pendingSaveRan) {
-        QEventLoop loop;
-        m_waitLoop = &loop;
-        connect(note.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
-        connect(&windows(), &WindowManager::programEnded, &loop, &QEventLoop::quit);
-        // Once the note is gone from the screen, the activation that its OK leads to runs on
-        // the next turn of the event loop; if no save has run by then, none will.
-        HideWatcher watcher([&loop] {
-            QTimer::singleShot(0, &loop, [&loop] {
-                WindowManager::instance().settle();
-                loop.quit();
-            });
-        });
-        note->installEventFilter(&watcher);
-        loop.exec();
-        if (note)
-            note->removeEventFilter(&watcher);
-        m_waitLoop = nullptr;
-    }
-    if (!m_pendingSaveRan) {
+    ProgramWindow* note = windows().find(windows::kSaveNote);
+    if (m_pendingSave == PendingSave::Save)
+        return true;
+    if (!note || !note->isVisible()) {
         m_saveCancelled = true;
-        return false;
+        return true;
     }
-    return !m_saveCancelled;
+    // The save goes on once the user has pressed OK on the note, in the activation that OK
+    // leads to. The note gone from the screen (closed from its title bar, or the program ending)
+    // without that activation having saved means no save will come: a cancelled save.
+    m_afterSave = next;
+    connect(
+        note, &ProgramWindow::hidden, this,
+        [this] {
+            // OK hides the note before the editor's activation has run; it runs on the next turn.
+            QTimer::singleShot(0, this, [this] {
+                windows().settle();
+                if (!waitingForSave())
+                    return;
+                m_saveCancelled = true;
+                afterSave(std::exchange(m_afterSave, AfterSave::Nothing));
+            });
+        },
+        Qt::SingleShotConnection);
+    return false;
+}
+
+void TextEditorWindow::afterSave(AfterSave next) {
+    switch (next) {
+    case AfterSave::Nothing:
+        break;
+    case AfterSave::Open:
+        if (!m_saveCancelled)
+            openChosenFile();
+        break;
+    case AfterSave::Close:
+        if (m_saveCancelled) {
+            // A later Exit must end the program, not go back to the main menu.
+            m_exitMode = ExitMode::End;
+            break;
+        }
+        // Saved: the document is no longer modified, so the closing asks nothing again.
+        close();
+        break;
+    }
 }
 
 void TextEditorWindow::Open() {
-    if (m_waitLoop)
+    if (waitingForSave())
         return;
     if (m_documentModified) {
         switch (askToSave()) {
         case MsgButton::Yes:
-            if (!saveAndWait())
+            if (!saveThen(AfterSave::Open) || m_saveCancelled)
                 return;
             break;
         case MsgButton::No:
@@ -381,6 +364,10 @@ void TextEditorWindow::Open() {
             return;
         }
     }
+    openChosenFile();
+}
+
+void TextEditorWindow::openChosenFile() {
     m_dialogFileName.clear();
     FileRequest request;
     request.filter = QStringLiteral(
@@ -402,7 +389,7 @@ void TextEditorWindow::Print() {
 }
 
 void TextEditorWindow::ReturnToMainMenu() {
-    m_exitMode = QStringLiteral("R");
+    m_exitMode = ExitMode::Return;
     close();
 }
 
@@ -411,13 +398,16 @@ void TextEditorWindow::Exit() {
 }
 
 bool TextEditorWindow::closeRequested() {
-    if (m_waitLoop)
+    if (waitingForSave())
         return false;
     if (m_documentModified) {
         switch (askToSave()) {
         case MsgButton::Yes:
-            if (!saveAndWait()) {
-                m_exitMode = QStringLiteral("N");
+            // A save through the note closes the window again once it has run.
+            if (!saveThen(AfterSave::Close))
+                return false;
+            if (m_saveCancelled) {
+                m_exitMode = ExitMode::End;
                 return false;
             }
             break;
@@ -425,11 +415,11 @@ bool TextEditorWindow::closeRequested() {
             break;
         default:
             // A later Exit must end the program, not go back to the main menu.
-            m_exitMode = QStringLiteral("N");
+            m_exitMode = ExitMode::End;
             return false;
         }
     }
-    if (m_exitMode == QLatin1String("R")) {
+    if (m_exitMode == ExitMode::Return) {
         showWindow(windows::kMainMenu);
         hide();
         return true;

@@ -8,7 +8,6 @@
 #include <optional>
 
 class QAction;
-class QEventLoop;
 class QMenu;
 class QMenuBar;
 
@@ -20,6 +19,14 @@ class RichTextEdit;
 }
 
 namespace kt::document {
+
+// ExitMode: "R" while the window closes through Return to Main Menu, "N" otherwise.
+enum class ExitMode : char { End = 'N', Return = 'R' };
+// ReminderFlag: "O" shows the reminder at the next activation, "N" skips it once.
+enum class ReminderFlag : char { Skip = 'N', Show = 'O' };
+// PendingSave: which save waits for the save note: none yet, "S" (to the current file) or "A"
+// (under a new name).
+enum class PendingSave : char { Unset = 0, Save = 'S', SaveAs = 'A' };
 
 // frmTxtEditor: the composed life story, to read, edit, format, search, print and save.
 class TextEditorWindow : public ui::ProgramWindow {
@@ -53,13 +60,14 @@ public:
     ui::RichTextEdit* txtEdit() const { return m_txtEdit; }
     bool documentModified() const { return m_documentModified; }
     bool saveCancelled() const { return m_saveCancelled; }
-    const QString& exitMode() const { return m_exitMode; }
-    const QString& reminderFlag() const { return m_reminderFlag; }
-    const QString& pendingSave() const { return m_pendingSave; }
+    ExitMode exitMode() const { return m_exitMode; }
+    ReminderFlag reminderFlag() const { return m_reminderFlag; }
+    PendingSave pendingSave() const { return m_pendingSave; }
     const QString& currentFile() const { return m_currentFile; }
     const QString& documentPath() const { return m_documentPath; }
     const std::optional<QString>& searchText() const { return m_searchText; }
-    bool waitingForSave() const { return m_waitLoop != nullptr; }
+    // Whether Open or the closing waits for the save that the note leads to.
+    bool waitingForSave() const { return m_afterSave != AfterSave::Nothing; }
 
 protected:
     bool closeRequested() override;
@@ -68,11 +76,19 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& key,
                      void (TextEditorWindow::*command)());
     void addSeparator(QMenu* menu, const char* name);
-    bool hasCurrentFile() const;
+    // What goes on once the save that a command ran as its first step has finished.
+    enum class AfterSave { Nothing, Open, Close };
+
+    bool hasCurrentFile() const { return !m_currentFile.isEmpty(); }
     void setCurrentFile(const QString& path);
-    // Runs Save and, when it goes through the save note, waits until the save has run or the
-    // note was closed. False when the save did not complete.
-    bool saveAndWait();
+    // Runs Save. True when it has finished already (a document with a file; SaveCancelled
+    // tells how); else the note is up, and `next` runs once the save its OK leads to has run,
+    // or as a cancelled save when the note goes without one.
+    bool saveThen(AfterSave next);
+    // The save `next` waited for has finished (or will not come).
+    void afterSave(AfterSave next);
+    // Open once any save it asked for is done: the dialog and the load.
+    void openChosenFile();
     void showNote();
     void reportSaveFailure(const QString& what, const QString& reason);
     // Writes the document as rich text and the answer data file beside it; tells the user and
@@ -90,9 +106,9 @@ private:
 
     bool m_documentModified = true;
     bool m_saveCancelled = false;
-    QString m_exitMode = QStringLiteral("N");
-    QString m_reminderFlag = QStringLiteral("O");
-    QString m_pendingSave; // unset, "S" or "A"
+    ExitMode m_exitMode = ExitMode::End;
+    ReminderFlag m_reminderFlag = ReminderFlag::Show;
+    PendingSave m_pendingSave = PendingSave::Unset;
     QString m_currentFile;
     QString m_documentPath;
     // What the window's file dialog holds as its file name.
@@ -100,8 +116,7 @@ private:
     std::optional<QString> m_searchText;
     TextSearch m_search;
 
-    QEventLoop* m_waitLoop = nullptr;
-    bool m_pendingSaveRan = false;
+    AfterSave m_afterSave = AfterSave::Nothing;
 };
 
 } // namespace kt::document

@@ -255,8 +255,7 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
         auto* box = new AnswerBox(frame, QStringLiteral("txt") + stem);
         box->setAccessibleName(qs(e.text));
         label->setBuddy(box);
-        connect(box, &QPlainTextEdit::textChanged, this,
-                [this] { ModifiedFlag = QStringLiteral("Y"); });
+        connect(box, &QPlainTextEdit::textChanged, this, [this] { ModifiedFlag = Modified::Yes; });
 
         m_questions.push_back({&e, place, label, box});
     }
@@ -407,18 +406,18 @@ void AnswerPage::activated() {
     const BusyCursor busy(total > kBusyAnswerBytes, this);
     for (const Question& q : m_questions)
         q.box->setAnswer(m_state.answers.textOf(*q.entry));
-    ModifiedFlag = QStringLiteral("N");
+    ModifiedFlag = Modified::No;
     m_questions.front().box->setFocus(Qt::OtherFocusReason);
 }
 
 void AnswerPage::Save() {
     for (const Question& q : m_questions)
         m_state.answers.setTextOf(*q.entry, q.box->answer());
-    ModifiedFlag = QStringLiteral("N");
+    ModifiedFlag = Modified::No;
 }
 
 void AnswerPage::Return() {
-    if (ModifiedFlag == QStringLiteral("Y")) {
+    if (ModifiedFlag == Modified::Yes) {
         const MsgButton answer = messageBox(QStringLiteral("Do you want to save your changes?"),
                                             QStringLiteral("Save Changes"), MsgIcon::Exclamation,
                                             MsgButton::Yes | MsgButton::No, MsgButton::Yes);

@@ -73,6 +73,10 @@ protected:
     bool takesHtml() const override { return true; }
 };
 
+// ModifiedFlag: "Y" when the boxes were edited since the page last filled or saved them, "N"
+// otherwise.
+enum class Modified : char { No = 'N', Yes = 'Y' };
+
 // One answer page: a label and a box per question, Save and Return.
 class AnswerPage : public ui::ProgramWindow {
     Q_OBJECT
@@ -87,7 +91,7 @@ public:
     void Return();
 
     // "Y" when the boxes were edited since the last fill or save; only "Y" counts.
-    QString modifiedFlag() const { return ModifiedFlag; }
+    Modified modifiedFlag() const { return ModifiedFlag; }
 
 protected:
     bool closeRequested() override;
@@ -108,7 +112,7 @@ private:
     QGroupBox* m_frames[3] = {};       // left column, right column, strip
     QPushButton* m_save = nullptr;
     QPushButton* m_return = nullptr;
-    QString ModifiedFlag;
+    Modified ModifiedFlag = Modified::No;
 };
 
 } // namespace kt::questionnaire
