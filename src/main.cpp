@@ -1,8 +1,10 @@
 #include "system/memory.h"
 #include "ui/program_style.h"
+#include "ui/speller.h"
 #include "windows/app/program.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     kt::system::keepFreedMemory();
@@ -19,5 +21,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&program.windows(), &kt::ui::WindowManager::programEnded, &application,
                      &QApplication::quit, Qt::QueuedConnection);
     program.start();
+    // The dictionary is read while the user looks at the splash, once it is drawn.
+    QTimer::singleShot(0, [] { kt::ui::Speller::loadInBackground(); });
     return QApplication::exec();
 }

@@ -62,7 +62,7 @@ struct PrinterRequest {
 };
 
 // The one seam for everything modal. The Qt implementation is installed by default; tests
-// install a scripted one that checks exactly what was asked. Nothing outside platform/ shows a
+// install a scripted one that checks exactly what was asked. Nothing outside ui/ shows a
 // QMessageBox or a QFileDialog itself.
 class Dialogs {
 public:

@@ -4,6 +4,7 @@
 #include "rtf/rtf.h"
 #include "ui/busy_cursor.h"
 #include "ui/spell_marker.h"
+#include "ui/story_layout.h"
 #include "ui/wrap_guard.h"
 #include "ui/zoom.h"
 
@@ -68,6 +69,7 @@ RichTextEdit::RichTextEdit(QWidget* parent) : TextControl(parent) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
     m_ownedDocument = new rtf::Document(this);
+    m_ownedDocument->setDocumentLayout(new StoryLayout(m_ownedDocument));
     setDocument(m_ownedDocument);
     attachDocument();
 }
@@ -346,6 +348,7 @@ bool RichTextEdit::LoadFile(const QString& path, QString* error) {
     // Read into a document of its own, so a failed load leaves the shown one untouched and the
     // load itself is not an undo step.
     auto* fresh = new rtf::Document(this);
+    fresh->setDocumentLayout(new StoryLayout(fresh));
     fresh->setDefaultFont(document()->defaultFont());
     fresh->setUndoRedoEnabled(false);
     bool ok = false;

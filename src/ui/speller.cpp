@@ -8,6 +8,8 @@
 
 #include <hunspell.hxx>
 
+#include <future>
+
 namespace kt::ui {
 namespace {
 
@@ -18,6 +20,8 @@ constexpr qsizetype kMaxVerdicts = 200000;
 
 int g_generation = 1;
 std::unique_ptr<Speller> g_current;
+// The user's dictionary while it is read off the user-interface thread.
+std::future<std::unique_ptr<Speller>> g_loading;
 
 bool isApostrophe(QChar c) {
     return c == u'\'' || c == u'\u2019';
@@ -87,13 +91,28 @@ std::unique_ptr<Speller> Speller::forLocale(const QString& localeName, const QSt
     return std::make_unique<Speller>();
 }
 
+void Speller::loadInBackground() {
+    if (g_current || g_loading.valid())
+        return;
+    // Read here: the locale is the user-interface thread's to ask.
+    const QString locale = QLocale::system().name();
+    g_loading = std::async(std::launch::async, [locale] {
+        return forLocale(locale, {QStringLiteral("/usr/share/hunspell")});
+    });
+}
+
 Speller& Speller::current() {
     if (!g_current)
-        g_current = forLocale(QLocale::system().name(), {QStringLiteral("/usr/share/hunspell")});
+        g_current = g_loading.valid() ? g_loading.get()
+                                      : forLocale(QLocale::system().name(),
+                                                  {QStringLiteral("/usr/share/hunspell")});
     return *g_current;
 }
 
 void Speller::install(std::unique_ptr<Speller> speller) {
+    if (g_loading.valid())
+        g_loading.wait(); // a load under way ends before its result is dropped
+    g_loading = {};
     g_current = std::move(speller);
     changed();
 }

@@ -35,6 +35,10 @@ public:
     // The speller of the run: the user's language among the system's dictionaries, chosen the
     // first time it is asked for.
     static Speller& current();
+    // Starts reading the user's dictionary on another thread, so that the first check after
+    // start-up does not wait for it (or waits only for what is left). It is used on the
+    // user-interface thread only, once current() has taken it.
+    static void loadInBackground();
     // Replaces the speller of the run (tests); nullptr goes back to the user's. Every control's
     // marks are checked again.
     static void install(std::unique_ptr<Speller> speller);

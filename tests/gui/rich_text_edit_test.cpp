@@ -1,12 +1,18 @@
 // The rich-text control on its own: CR LF positions, one change per assignment, formats and the
 // plain-text rules for everything that leaves or enters it.
 #include "ui/rich_text_edit.h"
+#include "ui/story_layout.h"
 
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QTextList>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -235,3 +241,100 @@ TEST(RichTextEdit, ZoomScalesTheLayoutNotTheFormats) {
 }
 
 } // namespace
+
+// Where every line of the document stands, as the layout has it: one text per paragraph.
+QStringList lineGeometry(const QTextDocument& doc) {
+    QStringList paragraphs;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextLayout* layout = b.layout();
+        QString p = QStringLiteral("#%1 at %2,%3:")
+                        .arg(b.blockNumber())
+                        .arg(layout->position().x())
+                        .arg(layout->position().y());
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            p += QStringLiteral(" [%1,%2 w%3 h%4 n%5 %6+%7]")
+                     .arg(line.x())
+                     .arg(line.y())
+                     .arg(line.width())
+                     .arg(line.height())
+                     .arg(line.naturalTextWidth())
+                     .arg(line.textStart())
+                     .arg(line.textLength());
+        }
+        paragraphs << p;
+    }
+    return paragraphs;
+}
+
+// Typing lays out only the paragraph typed in while it keeps its height; the lines must stand
+// exactly where the toolkit's layout of the whole document puts them, whatever the paragraph's
+// format, and at any zoom.
+TEST(StoryLayout, AParagraphLaidOutAloneStandsAsTheWholeLayoutPutsIt) {
+    RichTextEdit edit;
+    edit.resize(420, 300);
+    edit.show();
+    QString text;
+    for (int i = 0; i < 40; ++i)
+        text += QStringLiteral("Paragraph %1 tells of the creek, the mill and the long summer "
+                               "evenings when we walked home.\r\n")
+                    .arg(i);
+    edit.setText(text + QStringLiteral("\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd "
+                                       "\u05d6\u05d4 \u05e1\u05d9\u05e4\u05d5\u05e8"));
+    QTextDocument& doc = *edit.document();
+    // Paragraph formats the layout treats each in its own way.
+    const auto formatBlock = [&](int n, const std::function<void(QTextBlockFormat&)>& change) {
+        QTextCursor c(doc.findBlockByNumber(n));
+        QTextBlockFormat f = c.blockFormat();
+        change(f);
+        c.setBlockFormat(f);
+    };
+    formatBlock(2, [](QTextBlockFormat& f) { f.setIndent(2); });
+    formatBlock(4, [](QTextBlockFormat& f) { f.setTextIndent(30); });
+    formatBlock(6, [](QTextBlockFormat& f) { f.setTextIndent(-20), f.setLeftMargin(40); });
+    formatBlock(8, [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignHCenter); });
+    formatBlock(10,
+                [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight), f.setRightMargin(25); });
+    formatBlock(12, [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
+    formatBlock(14, [](QTextBlockFormat& f) {
+        f.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
+    });
+    formatBlock(16,
+                [](QTextBlockFormat& f) { f.setLineHeight(22, QTextBlockFormat::FixedHeight); });
+    formatBlock(18,
+                [](QTextBlockFormat& f) { f.setLineHeight(30, QTextBlockFormat::MinimumHeight); });
+    formatBlock(20, [](QTextBlockFormat& f) { f.setTopMargin(12), f.setBottomMargin(8); });
+    formatBlock(22, [](QTextBlockFormat& f) {
+        f.setTabPositions({QTextOption::Tab(90, QTextOption::LeftTab)});
+    });
+    QTextCursor(doc.findBlockByNumber(24)).createList(QTextListFormat::ListDecimal);
+    QTextCursor big(doc.findBlockByNumber(26));
+    big.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QTextCharFormat large;
+    large.setFontPointSize(20);
+    big.mergeCharFormat(large);
+
+    auto* layout = dynamic_cast<kt::ui::StoryLayout*>(doc.documentLayout());
+    ASSERT_NE(layout, nullptr);
+    for (const double zoom : {1.0, 1.5}) {
+        edit.setZoomFactor(zoom);
+        for (int n = 0; n < doc.blockCount(); n += 2) {
+            SCOPED_TRACE(n);
+            QTextCursor c(doc.findBlockByNumber(n));
+            c.movePosition(QTextCursor::NextWord);
+            const int before = layout->changesInPlace();
+            for (const QString& typed : {QStringLiteral("x"), QStringLiteral("\t"),
+                                         QStringLiteral(" wide"), QStringLiteral("\u05d0")}) {
+                c.insertText(typed);
+                const QStringList alone = lineGeometry(doc);
+                doc.markContentsDirty(0, doc.characterCount()); // the whole layout, afresh
+                const QStringList whole = lineGeometry(doc);
+                for (qsizetype i = 0; i < whole.size(); ++i)
+                    ASSERT_EQ(alone.value(i).toStdString(), whole[i].toStdString())
+                        << typed.toStdString() << " at zoom " << zoom;
+            }
+            // Every kind of paragraph took the short way at least once.
+            EXPECT_GT(layout->changesInPlace(), before);
+        }
+    }
+}

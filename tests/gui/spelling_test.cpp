@@ -5,6 +5,7 @@
 #include "ui/spell_marker.h"
 #include "ui/speller.h"
 
+#include <QLocale>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -119,6 +120,23 @@ TEST(Speller, TakesTheUsersLanguageElseAmericanEnglishElseNone) {
     EXPECT_FALSE(Speller::forLocale(QStringLiteral("fr_FR"), {dir.path()})->isCorrect(u"schule"));
     EXPECT_FALSE(Speller::forLocale(QStringLiteral("C"), {dir.path() + QStringLiteral("/none")})
                      ->hasDictionary());
+}
+
+// The user's dictionary read in the background is the one current() hands out, and a speller
+// installed while it is read wins.
+TEST(Speller, ABackgroundLoadGivesWayToAnInstalledSpeller) {
+    Speller::install(nullptr);
+    Speller::loadInBackground();
+    Speller::install(testSpeller());
+    EXPECT_FALSE(Speller::current().isCorrect(u"scool"));
+    EXPECT_TRUE(Speller::current().isCorrect(u"creek"));
+    Speller::install(nullptr);
+    Speller::loadInBackground();
+    const bool loaded = Speller::current().hasDictionary();
+    EXPECT_EQ(loaded,
+              Speller::forLocale(QLocale::system().name(), {QStringLiteral("/usr/share/hunspell")})
+                  ->hasDictionary());
+    Speller::install(nullptr);
 }
 
 TEST(Speller, WordsLeaveOutNumbersAddressesAndPaths) {
