@@ -1,5 +1,9 @@
 #include "builder.h"
 
+// The paragraphs are inserted straight into the document's piece table.
+#include <QtGui/private/qtextcursor_p.h>
+#include <QtGui/private/qtextdocument_p.h>
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -17,9 +21,21 @@ namespace {
 constexpr int kMaxColumns = 63;
 constexpr size_t kMaxMerges = 10000;
 
+// The piece table moves every cursor of the document after each insertion, walking its set of
+// cursors, whose table has 128 places however few it holds: that walk cost more than the
+// insertion itself. A paragraph's insertions hold it back and move the cursors once; the set
+// has no public access, which an explicit instantiation may name.
+using CursorSet = QSet<QTextCursorPrivate*>;
+template <CursorSet QTextDocumentPrivate::*Member> struct CursorsOf {
+    friend CursorSet& cursorsOf(QTextDocumentPrivate& d) { return d.*Member; }
+};
+template struct CursorsOf<&QTextDocumentPrivate::cursors>;
+CursorSet& cursorsOf(QTextDocumentPrivate& d);
+
 } // namespace
 
-DocumentBuilder::DocumentBuilder(QTextDocument& document) : cursor_(&document) {
+DocumentBuilder::DocumentBuilder(QTextDocument& document)
+    : cursor_(&document), piece_(QTextDocumentPrivate::get(&document)) {
     // One edit block: views and layouts hear of the new content once, not per run.
     cursor_.beginEditBlock();
 }
@@ -40,25 +56,37 @@ DocumentBuilder::Paragraph& DocumentBuilder::tableParagraph() {
     return cell.paragraphs.back();
 }
 
+// Only table cells collect runs: a table is inserted whole once it ends.
 void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
         return;
-    if (inTable_) {
-        std::vector<Run>& runs = tableParagraph().runs;
-        if (!runs.empty() && runs.back().formatId == runFormatId_)
-            runs.back().text += run_;
-        else
-            runs.push_back(Run{run_, runFormat_, runFormatId_});
-    } else {
-        cursor_.insertText(run_, runFormat_);
-        blockTouched_ = true;
-    }
+    std::vector<Run>& runs = tableParagraph().runs;
+    if (!runs.empty() && runs.back().formatId == runFormatId_)
+        runs.back().text += run_;
+    else
+        runs.push_back(Run{run_, runFormat_, runFormatId_});
     run_.resize(0); // keeps the buffer for the next run
+}
+
+int DocumentBuilder::formatIndex(const QTextCharFormat& format, int formatId) {
+    QTextFormatCollection* formats = piece_->formatCollection();
+    if (formatId < 0) {
+        QTextCharFormat f = format;
+        f.clearProperty(QTextFormat::ObjectIndex); // as the cursor inserts a picture
+        return formats->indexForFormat(f);
+    }
+    if (static_cast<size_t>(formatId) >= formatIndices_.size())
+        formatIndices_.resize(static_cast<size_t>(formatId) + 1, -1);
+    int& index = formatIndices_[static_cast<size_t>(formatId)];
+    if (index < 0)
+        index = formats->indexForFormat(format);
+    return index;
 }
 
 void DocumentBuilder::open(bool inTable) {
     if (inTable && !inTable_) {
-        flushRun();
+        // Text before the table that no paragraph mark ended stays in its block as it is.
+        insertParagraph(nullptr, nullptr);
         inTable_ = true;
         rows_.clear();
         rows_.emplace_back();
@@ -83,12 +111,14 @@ void DocumentBuilder::open(bool inTable) {
         pendingBlock_ = false;
     }
     if (pendingBlock_) {
-        flushRun();
         if (inTable_) {
+            flushRun();
             currentCell().paragraphs.emplace_back();
         } else {
-            cursor_.insertBlock(QTextBlockFormat(), runFormat_);
-            blockTouched_ = false;
+            // The block is made when the paragraph ends, with the character format a block
+            // made now would have had until then.
+            newBlock_ = true;
+            newBlockFormat_ = lastRunFormat_;
         }
         pendingBlock_ = false;
     }
@@ -99,25 +129,149 @@ void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int 
     if (text.isEmpty())
         return;
     open(inTable);
-    if (!run_.isEmpty() && formatId != runFormatId_)
-        flushRun();
-    if (run_.isEmpty()) {
-        runFormat_ = format;
-        runFormatId_ = formatId;
+    if (inTable_) {
+        if (!run_.isEmpty() && formatId != runFormatId_)
+            flushRun();
+        if (run_.isEmpty()) {
+            runFormat_ = format;
+            runFormatId_ = formatId;
+            lastRunFormat_ = formatIndex(format, formatId);
+        }
+        run_ += text;
+        return;
     }
-    run_ += text;
+    if (spans_.empty() || spans_.back().formatId != formatId) {
+        lastRunFormat_ = formatIndex(format, formatId);
+        spans_.push_back({0, lastRunFormat_, formatId});
+    }
+    spans_.back().length += text.size();
+    paragraphText_ += text;
 }
 
 void DocumentBuilder::image(const QTextImageFormat& format, bool inTable) {
     open(inTable);
-    flushRun();
     if (inTable_) {
+        flushRun();
         tableParagraph().runs.push_back(
             Run{QString(QChar::ObjectReplacementCharacter), format, -1});
-    } else {
-        cursor_.insertImage(format);
-        blockTouched_ = true;
+        return;
     }
+    spans_.push_back({1, formatIndex(format, -1), -1});
+    paragraphText_ += QChar::ObjectReplacementCharacter;
+}
+
+QTextBlockFormat DocumentBuilder::blockFormat(const ParagraphProps& props) {
+    QTextBlockFormat block = props.block;
+    if (pageBreakNext_) {
+        block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        pageBreakNext_ = false;
+    }
+    return block;
+}
+
+QTextList*& DocumentBuilder::listOf(const ParagraphProps& props) {
+    // An item ends the deeper levels of its list: the next sub-list under it numbers from the
+    // start again. The range ends within the key itself: the largest key has no next one to
+    // stop at.
+    lists_.erase(
+        lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
+        lists_.upper_bound(std::make_pair(props.listKey, std::numeric_limits<int>::max())));
+    return lists_[std::make_pair(props.listKey, props.listLevel)];
+}
+
+QTextListFormat DocumentBuilder::listFormat(const ParagraphProps& props) {
+    QTextListFormat format;
+    format.setStyle(props.listStyle);
+    format.setIndent(props.listLevel + 1);
+    return format;
+}
+
+void DocumentBuilder::applyThroughCursor(const ParagraphProps& props,
+                                         const QTextCharFormat& markFormat) {
+    cursor_.setBlockFormat(blockFormat(props));
+    cursor_.setBlockCharFormat(markFormat);
+    if (props.listKey != 0) {
+        QTextList*& list = listOf(props);
+        if (list)
+            list->add(cursor_.block());
+        else
+            list = cursor_.createList(listFormat(props));
+    }
+}
+
+namespace {
+
+// Characters the cursor turns into block boundaries when it inserts text.
+bool holdsBlockSeparator(const QString& text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n' || u == u'\r' || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void DocumentBuilder::insertThroughCursor(const ParagraphProps* props,
+                                          const QTextCharFormat* markFormat) {
+    const QTextFormatCollection* formats = piece_->formatCollection();
+    if (newBlock_)
+        cursor_.insertBlock(QTextBlockFormat(), newBlockFormat_ < 0
+                                                    ? QTextCharFormat()
+                                                    : formats->charFormat(newBlockFormat_));
+    qsizetype at = 0;
+    for (const Span& span : spans_) {
+        cursor_.insertText(paragraphText_.mid(at, span.length),
+                           formats->charFormat(span.formatIndex));
+        at += span.length;
+    }
+    if (props)
+        applyThroughCursor(*props, *markFormat);
+}
+
+void DocumentBuilder::insertParagraph(const ParagraphProps* props,
+                                      const QTextCharFormat* markFormat) {
+    if (!props && !newBlock_ && spans_.empty())
+        return;
+    // The document's first block and the one after a table exist already; a paragraph that the
+    // cursor would break into several (a line feed in its text) is left to the cursor too.
+    if (!props || !newBlock_ || holdsBlockSeparator(paragraphText_)) {
+        insertThroughCursor(props, markFormat);
+    } else {
+        QTextBlockFormat block = blockFormat(*props);
+        if (props->listKey != 0) {
+            QTextList*& list = listOf(*props);
+            if (!list)
+                list = static_cast<QTextList*>(piece_->createObject(listFormat(*props)));
+            block.setObjectIndex(list->objectIndex());
+        }
+        QTextFormatCollection* formats = piece_->formatCollection();
+        const int end = piece_->length() - 1;
+        const bool held = piece_->blockCursorAdjustment;
+        piece_->blockCursorAdjustment = true;
+        piece_->insertBlock(end, formats->indexForFormat(block),
+                            formats->indexForFormat(*markFormat));
+        // The end is counted here: the piece table finds its length by a walk down its tree.
+        int at = end + 1;
+        for (const Span& span : spans_) {
+            piece_->insert(
+                at, QString::fromRawData(paragraphText_.constData() + (at - end - 1), span.length),
+                span.formatIndex);
+            at += static_cast<int>(span.length);
+        }
+        piece_->blockCursorAdjustment = held;
+        // Everything went in at the end: one move of the whole length is what each insertion's
+        // own move would have added up to.
+        if (!held)
+            for (QTextCursorPrivate* cursor : cursorsOf(*piece_))
+                if (cursor->adjustPosition(end, at - end, QTextUndoCommand::MoveCursor) ==
+                    QTextCursorPrivate::CursorMoved)
+                    cursor->changed = true;
+    }
+    paragraphText_.resize(0);
+    spans_.clear();
+    newBlock_ = false;
 }
 
 void DocumentBuilder::applyParagraph(const ParagraphProps& props,
@@ -130,31 +284,7 @@ void DocumentBuilder::applyParagraph(const ParagraphProps& props,
         p.ended = true;
         return;
     }
-    QTextBlockFormat block = props.block;
-    if (pageBreakNext_) {
-        block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        pageBreakNext_ = false;
-    }
-    cursor_.setBlockFormat(block);
-    cursor_.setBlockCharFormat(markFormat);
-    if (props.listKey != 0) {
-        // An item ends the deeper levels of its list: the next sub-list under it numbers
-        // from the start again. The range ends within the key itself: the largest key has no
-        // next one to stop at.
-        lists_.erase(
-            lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
-            lists_.upper_bound(std::make_pair(props.listKey, std::numeric_limits<int>::max())));
-        const auto key = std::make_pair(props.listKey, props.listLevel);
-        auto it = lists_.find(key);
-        if (it != lists_.end() && it->second) {
-            it->second->add(cursor_.block());
-        } else {
-            QTextListFormat format;
-            format.setStyle(props.listStyle);
-            format.setIndent(props.listLevel + 1);
-            lists_[key] = cursor_.createList(format);
-        }
-    }
+    insertParagraph(&props, &markFormat);
 }
 
 void DocumentBuilder::endParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat,
@@ -320,7 +450,7 @@ void DocumentBuilder::closeTable() {
                         cursor_.insertText(run.text, run.format);
                 }
                 if (p.ended)
-                    applyParagraph(p.props, p.mark);
+                    applyThroughCursor(p.props, p.mark);
             }
         }
     }
@@ -330,7 +460,6 @@ void DocumentBuilder::closeTable() {
     cursor_.setPosition(table->lastPosition() + 1);
     rowEnded_ = cellEnded_ = false;
     pendingBlock_ = false;
-    blockTouched_ = false;
     // The row definition belonged to this table.
     rowCells_ = 0;
     rowMerges_.clear();
@@ -448,9 +577,8 @@ void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat&
             applyParagraph(props, markFormat);
         closeTable();
     } else {
-        if (!pendingBlock_ && (blockTouched_ || !run_.isEmpty()))
+        if (!pendingBlock_ && !spans_.empty())
             applyParagraph(props, markFormat);
-        flushRun();
     }
     cursor_.endEditBlock();
 }

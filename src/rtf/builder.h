@@ -12,6 +12,7 @@
 #include <vector>
 
 class QTextDocument;
+class QTextDocumentPrivate;
 class QTextList;
 class QTextTable;
 
@@ -31,9 +32,12 @@ struct ParagraphProps {
 enum MergeFlag { MergeFirst = 1, MergeNext = 2, MergeVFirst = 4, MergeVNext = 8 };
 
 // Turns the reader's stream of runs, paragraph ends and table marks into a QTextDocument.
-// Text is collected into runs and inserted a run at a time; a paragraph end only marks that the
-// next content needs a new block, so a trailing paragraph mark adds no empty block. A table is
-// collected whole and inserted once it ends: growing a QTextTable row by row costs time
+// A paragraph is collected whole and inserted once it ends, its block with its final block and
+// character formats and then its runs, straight into the document's piece table: made through
+// the cursor, each block was given its formats after its text (two more walks of the document's
+// trees), and each run cost a copy and a lookup of its format. A paragraph end only marks that
+// the next content needs a new block, so a trailing paragraph mark adds no empty block. A table
+// is collected whole and inserted once it ends: growing a QTextTable row by row costs time
 // proportional to its size for every row.
 class DocumentBuilder {
 public:
@@ -62,6 +66,13 @@ private:
         QTextCharFormat format;
         int formatId = -1; // -1: an image
     };
+    // A run of the paragraph being collected outside tables: its length in that paragraph's
+    // text and its format's index in the document's format collection.
+    struct Span {
+        qsizetype length = 0;
+        int formatIndex = 0;
+        int formatId = -1; // -1: an image
+    };
     struct Paragraph {
         std::vector<Run> runs;
         ParagraphProps props;
@@ -85,6 +96,10 @@ private:
 
     void open(bool inTable);
     void flushRun();
+    int formatIndex(const QTextCharFormat& format, int formatId);
+    // Inserts the paragraph collected outside tables; ended: with the formats its end gave.
+    void insertParagraph(const ParagraphProps* props, const QTextCharFormat* markFormat);
+    void insertThroughCursor(const ParagraphProps* props, const QTextCharFormat* markFormat);
     void closeTable();
     static std::vector<int> columnGrid(const std::vector<Row>& rows);
     static std::vector<std::vector<Placement>> place(const std::vector<Row>& rows,
@@ -92,16 +107,30 @@ private:
     void mergeCells(QTextTable* table, std::vector<std::vector<Placement>> placements);
     bool merge(QTextTable* table, int row, int column, int rows, int columns);
     void applyParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat);
+    void applyThroughCursor(const ParagraphProps& props, const QTextCharFormat& markFormat);
+    QTextBlockFormat blockFormat(const ParagraphProps& props); // takes a pending page break
+    QTextList*& listOf(const ParagraphProps& props);
+    static QTextListFormat listFormat(const ParagraphProps& props);
     Paragraph& tableParagraph();
     Cell& currentCell();
 
     QTextCursor cursor_;
+    QTextDocumentPrivate* piece_;
+    std::vector<int> formatIndices_; // by format id, -1 not yet known
+    // The paragraph being collected outside tables: its text and runs, whether its block is
+    // still to be made (else it is the document's last block, which exists already) and the
+    // character format that block is made with: the last run's before it (-1: none yet).
+    QString paragraphText_;
+    std::vector<Span> spans_;
+    bool newBlock_ = false;
+    int newBlockFormat_ = -1;
+    int lastRunFormat_ = -1;
+    // The run being collected in a table cell.
     QString run_;
     QTextCharFormat runFormat_;
     int runFormatId_ = -1;
     bool pendingBlock_ = false;
     bool pageBreakNext_ = false;
-    bool blockTouched_ = false;
 
     // The table being collected.
     bool inTable_ = false;
