@@ -1,5 +1,7 @@
 #include "builder.h"
 
+#include "format_keys.h"
+
 // The paragraphs are inserted straight into the document's piece table.
 #include <QtGui/private/qtextcursor_p.h>
 #include <QtGui/private/qtextdocument_p.h>
@@ -226,8 +228,14 @@ void DocumentBuilder::insertThroughCursor(const ParagraphProps* props,
                            formats->charFormat(span.formatIndex));
         at += span.length;
     }
-    if (props)
-        applyThroughCursor(*props, *markFormat);
+    if (!props)
+        return;
+    applyThroughCursor(*props, *markFormat);
+    if (!newBlock_ && spans_.empty() && cursor_.block().position() == 0) {
+        QTextBlockFormat own;
+        own.setProperty(kOwnParagraphKey, true);
+        cursor_.mergeBlockFormat(own);
+    }
 }
 
 void DocumentBuilder::insertParagraph(const ParagraphProps* props,
@@ -379,6 +387,11 @@ DocumentBuilder::place(const std::vector<Row>& rows, const std::vector<int>& gri
             out.push_back({start, end - start + 1, 0});
             start = end + 1;
         }
+        // A row narrower than the table's widest ends in a cell that reaches the table's right
+        // edge, as a word processor shows it: no empty cells are added after it.
+        const int gridColumns = static_cast<int>(grid.size());
+        if (gridded && !out.empty() && out.back().column + out.back().span < gridColumns)
+            out.back().span = gridColumns - out.back().column;
         if (!gridded) {
             // Cells without usable edges take one column each, as written.
             out.clear();

@@ -183,6 +183,7 @@ constexpr ControlWord kControlWords[] = {
     {"ab", Cw::AssocB, Family::Character, false},
     {"ai", Cw::AssocI, Family::Character, false},
     {"afs", Cw::AssocFs, Family::Character, false},
+    {"af", Cw::AssocF, Family::Character, false},
     // Destinations whose content is never body text.
     {"info", Cw::Skip, Family::Skip, true},
     {"header", Cw::Skip, Family::Skip, true},

@@ -112,6 +112,7 @@ enum class Cw : std::uint8_t {
     AssocB,
     AssocI,
     AssocFs,
+    AssocF,
 };
 
 // The part of the reader that handles a word.

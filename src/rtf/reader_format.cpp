@@ -1,5 +1,6 @@
 // The reader's character and paragraph properties, and the formats and paragraph properties
 // the builder gets from them.
+#include "format_keys.h"
 #include "reader_state.h"
 
 #include <algorithm>
@@ -71,6 +72,7 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
     case Cw::AssocB:
     case Cw::AssocI:
     case Cw::AssocFs:
+    case Cw::AssocF:
         associatedWord(w, t);
         return;
     case Cw::B:
@@ -134,6 +136,8 @@ void Reader::associatedWord(const ControlWord& w, const Token& t) {
         s.bold = on ? 1 : 0;
     else if (w.word == Cw::AssocI)
         s.italic = on ? 1 : 0;
+    else if (w.word == Cw::AssocF)
+        s.font = fontTable_.fonts.count(t.param) ? t.param : -1;
     else
         s.size = (t.hasParam && t.param >= 2 && t.param <= 3276) ? t.param : 0;
     a.any = true;
@@ -148,6 +152,8 @@ CharState Reader::scriptState(Script script) const {
         c.italic = s.italic != 0;
     if (s.size > 0)
         c.size = s.size;
+    if (s.font >= 0)
+        c.font = s.font;
     return c;
 }
 
@@ -188,9 +194,6 @@ void Reader::forgetFormats() {
     formats_.formats.clear();
     formats_.currentId = formats_.previousId = -1;
 }
-
-// A private format property: the font's name as a plain string, for hashing only.
-constexpr int kFontNameKey = QTextFormat::UserProperty + 0x4B54;
 
 QTextCharFormat Reader::makeFormat(const CharState& c) const {
     // Only what differs from plain text is set: fewer properties, cheaper format lookups.

@@ -71,12 +71,13 @@ struct CharStateHash {
     }
 };
 
-// Bold, italic and size of one kind of script where a word processor set them apart from the
-// rest of the run (\ab, \ai, \afs): -1 and 0 mean as the rest.
+// Bold, italic, size and font of one kind of script where a word processor set them apart from
+// the rest of the run (\ab, \ai, \afs, \af): -1 and 0 mean as the rest.
 struct ScriptProps {
     std::int8_t bold = -1;
     std::int8_t italic = -1;
     int size = 0;
+    int font = -1;
 };
 
 struct AssociatedProps {

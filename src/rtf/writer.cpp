@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include "format_keys.h"
 #include "writer_state.h"
 
 namespace kt::rtf::detail {
@@ -349,6 +350,10 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
     QString href;
     bool fieldOpen = false;
     bool any = false;
+    // The script of the last letter written: spaces, digits, punctuation and emoji after it go
+    // with it, in the next run too. A word processor takes an emoji after right-to-left text for
+    // part of it and gives it that script's properties, so such a run's group carries both sets.
+    Script carried = Script::Latin;
     const QString blockText = b.text();
     qsizetype offset = 0;
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
@@ -390,9 +395,10 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
         // Complex and East Asian text go in groups of their own that carry their scripts'
         // properties too; spaces and punctuation stay with the letters before them.
         const bool latin =
+            carried == Script::Latin &&
             std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
         qsizetype start = 0;
-        Script script = Script::Latin;
+        Script script = carried;
         for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
             Script next = script;
             if (i < piece.size()) {
@@ -417,6 +423,7 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
             }
             script = next;
         }
+        carried = script;
     }
     if (open)
         out_.append('}');
@@ -506,7 +513,8 @@ void Writer::frame(QTextFrame* f) {
         // Nor is the empty block before a table that opens the document: written out, it would
         // be an empty paragraph a word processor shows, and writes back, before the table.
         if (b.position() == 0 && b.length() <= 1 && !next.atEnd() &&
-            qobject_cast<QTextTable*>(next.currentFrame()))
+            qobject_cast<QTextTable*>(next.currentFrame()) &&
+            !b.blockFormat().hasProperty(kOwnParagraphKey))
             continue;
         // The empty block a document always keeps after a final table is not content.
         if (afterTable && next.atEnd() && b.length() <= 1 && f == document_.rootFrame())
