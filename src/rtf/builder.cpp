@@ -37,15 +37,15 @@ CursorSet& cursorsOf(QTextDocumentPrivate& d);
 } // namespace
 
 DocumentBuilder::DocumentBuilder(QTextDocument& document)
-    : cursor_(&document), piece_(QTextDocumentPrivate::get(&document)) {
+    : m_cursor(&document), m_piece(QTextDocumentPrivate::get(&document)) {
     // One edit block: views and layouts hear of the new content once, not per run.
-    cursor_.beginEditBlock();
+    m_cursor.beginEditBlock();
 }
 
 DocumentBuilder::Cell& DocumentBuilder::currentCell() {
-    if (rows_.empty())
-        rows_.emplace_back();
-    Row& row = rows_.back();
+    if (m_rows.empty())
+        m_rows.emplace_back();
+    Row& row = m_rows.back();
     if (row.cells.empty())
         row.cells.emplace_back();
     return row.cells.back();
@@ -60,69 +60,69 @@ DocumentBuilder::Paragraph& DocumentBuilder::tableParagraph() {
 
 // Only table cells collect runs: a table is inserted whole once it ends.
 void DocumentBuilder::flushRun() {
-    if (run_.isEmpty())
+    if (m_run.isEmpty())
         return;
     std::vector<Run>& runs = tableParagraph().runs;
-    if (!runs.empty() && runs.back().formatId == runFormatId_)
-        runs.back().text += run_;
+    if (!runs.empty() && runs.back().formatId == m_runFormatId)
+        runs.back().text += m_run;
     else
-        runs.push_back(Run{run_, runFormat_, runFormatId_});
-    run_.resize(0); // keeps the buffer for the next run
+        runs.push_back(Run{m_run, m_runFormat, m_runFormatId});
+    m_run.resize(0); // keeps the buffer for the next run
 }
 
 int DocumentBuilder::formatIndex(const QTextCharFormat& format, int formatId) {
-    QTextFormatCollection* formats = piece_->formatCollection();
+    QTextFormatCollection* formats = m_piece->formatCollection();
     if (formatId < 0) {
         QTextCharFormat f = format;
         f.clearProperty(QTextFormat::ObjectIndex); // as the cursor inserts a picture
         return formats->indexForFormat(f);
     }
-    if (static_cast<size_t>(formatId) >= formatIndices_.size())
-        formatIndices_.resize(static_cast<size_t>(formatId) + 1, -1);
-    int& index = formatIndices_[static_cast<size_t>(formatId)];
+    if (static_cast<size_t>(formatId) >= m_formatIndices.size())
+        m_formatIndices.resize(static_cast<size_t>(formatId) + 1, -1);
+    int& index = m_formatIndices[static_cast<size_t>(formatId)];
     if (index < 0)
         index = formats->indexForFormat(format);
     return index;
 }
 
 void DocumentBuilder::open(bool inTable) {
-    if (inTable && !inTable_) {
+    if (inTable && !m_inTable) {
         // Text before the table that no paragraph mark ended stays in its block as it is.
         insertParagraph(nullptr, nullptr);
-        inTable_ = true;
-        rows_.clear();
-        rows_.emplace_back();
-        rows_.back().merges = rowMerges_;
-        rows_.back().edges = rowEdges_;
-        rowEnded_ = cellEnded_ = false;
-        pendingBlock_ = false;
-    } else if (!inTable && inTable_) {
+        m_inTable = true;
+        m_rows.clear();
+        m_rows.emplace_back();
+        m_rows.back().merges = m_rowMerges;
+        m_rows.back().edges = m_rowEdges;
+        m_rowEnded = m_cellEnded = false;
+        m_pendingBlock = false;
+    } else if (!inTable && m_inTable) {
         closeTable();
-    } else if (inTable_ && (rowEnded_ || cellEnded_)) {
+    } else if (m_inTable && (m_rowEnded || m_cellEnded)) {
         flushRun();
-        if (rowEnded_) {
-            rows_.emplace_back();
-            rows_.back().merges = rowMerges_;
-            rows_.back().edges = rowEdges_;
-        } else if (rows_.back().cells.size() < static_cast<size_t>(kMaxColumns)) {
-            rows_.back().cells.emplace_back();
+        if (m_rowEnded) {
+            m_rows.emplace_back();
+            m_rows.back().merges = m_rowMerges;
+            m_rows.back().edges = m_rowEdges;
+        } else if (m_rows.back().cells.size() < static_cast<size_t>(kMaxColumns)) {
+            m_rows.back().cells.emplace_back();
         } else {
             currentCell().paragraphs.emplace_back();
         }
-        rowEnded_ = cellEnded_ = false;
-        pendingBlock_ = false;
+        m_rowEnded = m_cellEnded = false;
+        m_pendingBlock = false;
     }
-    if (pendingBlock_) {
-        if (inTable_) {
+    if (m_pendingBlock) {
+        if (m_inTable) {
             flushRun();
             currentCell().paragraphs.emplace_back();
         } else {
             // The block is made when the paragraph ends, with the character format a block
             // made now would have had until then.
-            newBlock_ = true;
-            newBlockFormat_ = lastRunFormat_;
+            m_newBlock = true;
+            m_newBlockFormat = m_lastRunFormat;
         }
-        pendingBlock_ = false;
+        m_pendingBlock = false;
     }
 }
 
@@ -131,42 +131,42 @@ void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int 
     if (text.isEmpty())
         return;
     open(inTable);
-    if (inTable_) {
-        if (!run_.isEmpty() && formatId != runFormatId_)
+    if (m_inTable) {
+        if (!m_run.isEmpty() && formatId != m_runFormatId)
             flushRun();
-        if (run_.isEmpty()) {
-            runFormat_ = format;
-            runFormatId_ = formatId;
-            lastRunFormat_ = formatIndex(format, formatId);
+        if (m_run.isEmpty()) {
+            m_runFormat = format;
+            m_runFormatId = formatId;
+            m_lastRunFormat = formatIndex(format, formatId);
         }
-        run_ += text;
+        m_run += text;
         return;
     }
-    if (spans_.empty() || spans_.back().formatId != formatId) {
-        lastRunFormat_ = formatIndex(format, formatId);
-        spans_.push_back({0, lastRunFormat_, formatId});
+    if (m_spans.empty() || m_spans.back().formatId != formatId) {
+        m_lastRunFormat = formatIndex(format, formatId);
+        m_spans.push_back({0, m_lastRunFormat, formatId});
     }
-    spans_.back().length += text.size();
-    paragraphText_ += text;
+    m_spans.back().length += text.size();
+    m_paragraphText += text;
 }
 
 void DocumentBuilder::image(const QTextImageFormat& format, bool inTable) {
     open(inTable);
-    if (inTable_) {
+    if (m_inTable) {
         flushRun();
         tableParagraph().runs.push_back(
             Run{QString(QChar::ObjectReplacementCharacter), format, -1});
         return;
     }
-    spans_.push_back({1, formatIndex(format, -1), -1});
-    paragraphText_ += QChar::ObjectReplacementCharacter;
+    m_spans.push_back({1, formatIndex(format, -1), -1});
+    m_paragraphText += QChar::ObjectReplacementCharacter;
 }
 
 QTextBlockFormat DocumentBuilder::blockFormat(const ParagraphProps& props) {
     QTextBlockFormat block = props.block;
-    if (pageBreakNext_) {
+    if (m_pageBreakNext) {
         block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        pageBreakNext_ = false;
+        m_pageBreakNext = false;
     }
     return block;
 }
@@ -175,10 +175,10 @@ QTextList*& DocumentBuilder::listOf(const ParagraphProps& props) {
     // An item ends the deeper levels of its list: the next sub-list under it numbers from the
     // start again. The range ends within the key itself: the largest key has no next one to
     // stop at.
-    lists_.erase(
-        lists_.upper_bound(std::make_pair(props.listKey, props.listLevel)),
-        lists_.upper_bound(std::make_pair(props.listKey, std::numeric_limits<int>::max())));
-    return lists_[std::make_pair(props.listKey, props.listLevel)];
+    m_lists.erase(
+        m_lists.upper_bound(std::make_pair(props.listKey, props.listLevel)),
+        m_lists.upper_bound(std::make_pair(props.listKey, std::numeric_limits<int>::max())));
+    return m_lists[std::make_pair(props.listKey, props.listLevel)];
 }
 
 QTextListFormat DocumentBuilder::listFormat(const ParagraphProps& props) {
@@ -190,14 +190,14 @@ QTextListFormat DocumentBuilder::listFormat(const ParagraphProps& props) {
 
 void DocumentBuilder::applyThroughCursor(const ParagraphProps& props,
                                          const QTextCharFormat& markFormat) {
-    cursor_.setBlockFormat(blockFormat(props));
-    cursor_.setBlockCharFormat(markFormat);
+    m_cursor.setBlockFormat(blockFormat(props));
+    m_cursor.setBlockCharFormat(markFormat);
     if (props.listKey != 0) {
         QTextList*& list = listOf(props);
         if (list)
-            list->add(cursor_.block());
+            list->add(m_cursor.block());
         else
-            list = cursor_.createList(listFormat(props));
+            list = m_cursor.createList(listFormat(props));
     }
 }
 
@@ -217,75 +217,75 @@ bool holdsBlockSeparator(const QString& text) {
 
 void DocumentBuilder::insertThroughCursor(const ParagraphProps* props,
                                           const QTextCharFormat* markFormat) {
-    const QTextFormatCollection* formats = piece_->formatCollection();
-    if (newBlock_)
-        cursor_.insertBlock(QTextBlockFormat(), newBlockFormat_ < 0
-                                                    ? QTextCharFormat()
-                                                    : formats->charFormat(newBlockFormat_));
+    const QTextFormatCollection* formats = m_piece->formatCollection();
+    if (m_newBlock)
+        m_cursor.insertBlock(QTextBlockFormat(), m_newBlockFormat < 0
+                                                     ? QTextCharFormat()
+                                                     : formats->charFormat(m_newBlockFormat));
     qsizetype at = 0;
-    for (const Span& span : spans_) {
-        cursor_.insertText(paragraphText_.mid(at, span.length),
-                           formats->charFormat(span.formatIndex));
+    for (const Span& span : m_spans) {
+        m_cursor.insertText(m_paragraphText.mid(at, span.length),
+                            formats->charFormat(span.formatIndex));
         at += span.length;
     }
     if (!props)
         return;
     applyThroughCursor(*props, *markFormat);
-    if (!newBlock_ && spans_.empty() && cursor_.block().position() == 0) {
+    if (!m_newBlock && m_spans.empty() && m_cursor.block().position() == 0) {
         QTextBlockFormat own;
         own.setProperty(kOwnParagraphKey, true);
-        cursor_.mergeBlockFormat(own);
+        m_cursor.mergeBlockFormat(own);
     }
 }
 
 void DocumentBuilder::insertParagraph(const ParagraphProps* props,
                                       const QTextCharFormat* markFormat) {
-    if (!props && !newBlock_ && spans_.empty())
+    if (!props && !m_newBlock && m_spans.empty())
         return;
     // The document's first block and the one after a table exist already; a paragraph that the
     // cursor would break into several (a line feed in its text) is left to the cursor too.
-    if (!props || !newBlock_ || holdsBlockSeparator(paragraphText_)) {
+    if (!props || !m_newBlock || holdsBlockSeparator(m_paragraphText)) {
         insertThroughCursor(props, markFormat);
     } else {
         QTextBlockFormat block = blockFormat(*props);
         if (props->listKey != 0) {
             QTextList*& list = listOf(*props);
             if (!list)
-                list = static_cast<QTextList*>(piece_->createObject(listFormat(*props)));
+                list = static_cast<QTextList*>(m_piece->createObject(listFormat(*props)));
             block.setObjectIndex(list->objectIndex());
         }
-        QTextFormatCollection* formats = piece_->formatCollection();
-        const int end = piece_->length() - 1;
-        const bool held = piece_->blockCursorAdjustment;
-        piece_->blockCursorAdjustment = true;
-        piece_->insertBlock(end, formats->indexForFormat(block),
-                            formats->indexForFormat(*markFormat));
+        QTextFormatCollection* formats = m_piece->formatCollection();
+        const int end = m_piece->length() - 1;
+        const bool held = m_piece->blockCursorAdjustment;
+        m_piece->blockCursorAdjustment = true;
+        m_piece->insertBlock(end, formats->indexForFormat(block),
+                             formats->indexForFormat(*markFormat));
         // The end is counted here: the piece table finds its length by a walk down its tree.
         int at = end + 1;
-        for (const Span& span : spans_) {
-            piece_->insert(
-                at, QString::fromRawData(paragraphText_.constData() + (at - end - 1), span.length),
+        for (const Span& span : m_spans) {
+            m_piece->insert(
+                at, QString::fromRawData(m_paragraphText.constData() + (at - end - 1), span.length),
                 span.formatIndex);
             at += static_cast<int>(span.length);
         }
-        piece_->blockCursorAdjustment = held;
+        m_piece->blockCursorAdjustment = held;
         // Everything went in at the end: one move of the whole length is what each insertion's
         // own move would have added up to.
         if (!held)
-            for (QTextCursorPrivate* cursor : cursorsOf(*piece_))
+            for (QTextCursorPrivate* cursor : cursorsOf(*m_piece))
                 if (cursor->adjustPosition(end, at - end, QTextUndoCommand::MoveCursor) ==
                     QTextCursorPrivate::CursorMoved)
                     cursor->changed = true;
     }
-    paragraphText_.resize(0);
-    spans_.clear();
-    newBlock_ = false;
+    m_paragraphText.resize(0);
+    m_spans.clear();
+    m_newBlock = false;
 }
 
 void DocumentBuilder::applyParagraph(const ParagraphProps& props,
                                      const QTextCharFormat& markFormat) {
     flushRun();
-    if (inTable_) {
+    if (m_inTable) {
         Paragraph& p = tableParagraph();
         p.props = props;
         p.mark = markFormat;
@@ -297,37 +297,37 @@ void DocumentBuilder::applyParagraph(const ParagraphProps& props,
 
 void DocumentBuilder::endParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat,
                                    bool soft) {
-    if (soft && pendingBlock_)
+    if (soft && m_pendingBlock)
         return;
     open(props.inTable);
     applyParagraph(props, markFormat);
-    pendingBlock_ = true;
+    m_pendingBlock = true;
 }
 
 void DocumentBuilder::setRowDefinition(int cells, std::vector<std::pair<int, int>> merges,
                                        std::vector<int> rightEdges) {
-    rowCells_ = std::clamp(cells, 0, kMaxColumns);
-    rowMerges_ = std::move(merges);
-    rowEdges_ = std::move(rightEdges);
+    m_rowCells = std::clamp(cells, 0, kMaxColumns);
+    m_rowMerges = std::move(merges);
+    m_rowEdges = std::move(rightEdges);
     // A row definition written after its cells (as some producers do) belongs to that row.
-    if (inTable_ && !rowEnded_ && !rows_.empty()) {
-        rows_.back().merges = rowMerges_;
-        rows_.back().edges = rowEdges_;
+    if (m_inTable && !m_rowEnded && !m_rows.empty()) {
+        m_rows.back().merges = m_rowMerges;
+        m_rows.back().edges = m_rowEdges;
     }
 }
 
 void DocumentBuilder::endCell(const ParagraphProps& props, const QTextCharFormat& markFormat) {
     open(true);
     applyParagraph(props, markFormat);
-    cellEnded_ = true;
+    m_cellEnded = true;
 }
 
 void DocumentBuilder::endRow() {
-    if (!inTable_)
+    if (!m_inTable)
         return;
     flushRun();
-    rowEnded_ = true;
-    cellEnded_ = false;
+    m_rowEnded = true;
+    m_cellEnded = false;
 }
 
 namespace {
@@ -409,9 +409,9 @@ DocumentBuilder::place(const std::vector<Row>& rows, const std::vector<int>& gri
 
 void DocumentBuilder::closeTable() {
     flushRun();
-    inTable_ = false;
+    m_inTable = false;
     std::vector<Row> rows;
-    rows.swap(rows_);
+    rows.swap(m_rows);
     // A row with nothing in it (a \row after the last cell mark) is not a row of the table.
     while (!rows.empty() && rows.back().cells.empty())
         rows.pop_back();
@@ -442,25 +442,25 @@ void DocumentBuilder::closeTable() {
     }
     // The table goes after the current block; a block left empty at the very start stays in
     // front of it (a table can never be the first thing in a document).
-    QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()), columns, format);
-    const bool pageBreak = pageBreakNext_;
-    pageBreakNext_ = false;
+    QTextTable* table = m_cursor.insertTable(static_cast<int>(rows.size()), columns, format);
+    const bool pageBreak = m_pageBreakNext;
+    m_pageBreakNext = false;
     for (size_t r = 0; r < rows.size(); ++r) {
         for (size_t c = 0; c < placements[r].size(); ++c) {
             const int column = placements[r][c].column;
             if (column >= columns)
                 continue;
-            cursor_ = table->cellAt(static_cast<int>(r), column).firstCursorPosition();
+            m_cursor = table->cellAt(static_cast<int>(r), column).firstCursorPosition();
             const std::vector<Paragraph>& paragraphs = rows[r].cells[c].paragraphs;
             for (size_t i = 0; i < paragraphs.size(); ++i) {
                 const Paragraph& p = paragraphs[i];
                 if (i > 0)
-                    cursor_.insertBlock(QTextBlockFormat(), p.mark);
+                    m_cursor.insertBlock(QTextBlockFormat(), p.mark);
                 for (const Run& run : p.runs) {
                     if (run.formatId < 0)
-                        cursor_.insertImage(run.format.toImageFormat());
+                        m_cursor.insertImage(run.format.toImageFormat());
                     else
-                        cursor_.insertText(run.text, run.format);
+                        m_cursor.insertText(run.text, run.format);
                 }
                 if (p.ended)
                     applyThroughCursor(p.props, p.mark);
@@ -469,14 +469,14 @@ void DocumentBuilder::closeTable() {
     }
     mergeCells(table, std::move(placements));
     if (pageBreak)
-        pageBreakNext_ = true;
-    cursor_.setPosition(table->lastPosition() + 1);
-    rowEnded_ = cellEnded_ = false;
-    pendingBlock_ = false;
+        m_pageBreakNext = true;
+    m_cursor.setPosition(table->lastPosition() + 1);
+    m_rowEnded = m_cellEnded = false;
+    m_pendingBlock = false;
     // The row definition belonged to this table.
-    rowCells_ = 0;
-    rowMerges_.clear();
-    rowEdges_.clear();
+    m_rowCells = 0;
+    m_rowMerges.clear();
+    m_rowEdges.clear();
 }
 
 namespace {
@@ -585,15 +585,15 @@ void DocumentBuilder::mergeCells(QTextTable* table,
 }
 
 void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat& markFormat) {
-    if (inTable_) {
-        if (!run_.isEmpty())
+    if (m_inTable) {
+        if (!m_run.isEmpty())
             applyParagraph(props, markFormat);
         closeTable();
     } else {
-        if (!pendingBlock_ && !spans_.empty())
+        if (!m_pendingBlock && !m_spans.empty())
             applyParagraph(props, markFormat);
     }
-    cursor_.endEditBlock();
+    m_cursor.endEditBlock();
 }
 
 } // namespace kt::rtf::detail

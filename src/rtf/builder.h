@@ -49,7 +49,7 @@ public:
     // \par and friends. soft: a \page or \sect that ends a paragraph only if one is open.
     void endParagraph(const ParagraphProps& props, const QTextCharFormat& markFormat,
                       bool soft = false);
-    void pageBreakBefore() { pageBreakNext_ = true; }
+    void pageBreakBefore() { m_pageBreakNext = true; }
 
     // Table marks: the row definition (cell count, merge marks as (cell, flags), right cell
     // edges in twips), the end of a cell and of a row.
@@ -114,34 +114,34 @@ private:
     Paragraph& tableParagraph();
     Cell& currentCell();
 
-    QTextCursor cursor_;
-    QTextDocumentPrivate* piece_;
-    std::vector<int> formatIndices_; // by format id, -1 not yet known
+    QTextCursor m_cursor;
+    QTextDocumentPrivate* m_piece;
+    std::vector<int> m_formatIndices; // by format id, -1 not yet known
     // The paragraph being collected outside tables: its text and runs, whether its block is
     // still to be made (else it is the document's last block, which exists already) and the
     // character format that block is made with: the last run's before it (-1: none yet).
-    QString paragraphText_;
-    std::vector<Span> spans_;
-    bool newBlock_ = false;
-    int newBlockFormat_ = -1;
-    int lastRunFormat_ = -1;
+    QString m_paragraphText;
+    std::vector<Span> m_spans;
+    bool m_newBlock = false;
+    int m_newBlockFormat = -1;
+    int m_lastRunFormat = -1;
     // The run being collected in a table cell.
-    QString run_;
-    QTextCharFormat runFormat_;
-    int runFormatId_ = -1;
-    bool pendingBlock_ = false;
-    bool pageBreakNext_ = false;
+    QString m_run;
+    QTextCharFormat m_runFormat;
+    int m_runFormatId = -1;
+    bool m_pendingBlock = false;
+    bool m_pageBreakNext = false;
 
     // The table being collected.
-    bool inTable_ = false;
-    std::vector<Row> rows_;
-    bool cellEnded_ = false;
-    bool rowEnded_ = false;
-    int rowCells_ = 0;
-    std::vector<std::pair<int, int>> rowMerges_;
-    std::vector<int> rowEdges_;
+    bool m_inTable = false;
+    std::vector<Row> m_rows;
+    bool m_cellEnded = false;
+    bool m_rowEnded = false;
+    int m_rowCells = 0;
+    std::vector<std::pair<int, int>> m_rowMerges;
+    std::vector<int> m_rowEdges;
 
-    std::map<std::pair<int, int>, QTextList*> lists_;
+    std::map<std::pair<int, int>, QTextList*> m_lists;
 };
 
 } // namespace kt::rtf::detail

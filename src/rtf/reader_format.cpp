@@ -10,7 +10,7 @@ namespace kt::rtf::detail {
 void Reader::paragraphWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
     const bool on = !t.hasParam || param != 0;
-    ParaState& p = st_.para;
+    ParaState& p = m_state.para;
     switch (w.word) {
     case Cw::Pard:
         p = ParaState();
@@ -59,13 +59,13 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
 void Reader::characterWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
     const bool on = !t.hasParam || param != 0;
-    CharState& c = st_.chr;
+    CharState& c = m_state.chr;
     switch (w.word) {
     case Cw::Plain: {
         const int link = c.link;
         c = CharState();
         c.link = link;
-        st_.assoc = AssociatedProps();
+        m_state.assoc = AssociatedProps();
         return;
     }
     case Cw::AssocMode:
@@ -123,7 +123,7 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
 }
 
 void Reader::associatedWord(const ControlWord& w, const Token& t) {
-    AssociatedProps& a = st_.assoc;
+    AssociatedProps& a = m_state.assoc;
     const bool on = !t.hasParam || t.param != 0;
     if (w.word == Cw::AssocMode) {
         a.mode = static_cast<std::uint8_t>(w.value);
@@ -137,15 +137,16 @@ void Reader::associatedWord(const ControlWord& w, const Token& t) {
     else if (w.word == Cw::AssocI)
         s.italic = on ? 1 : 0;
     else if (w.word == Cw::AssocF)
-        s.font = fontTable_.fonts.count(t.param) ? t.param : -1;
+        s.font = m_fontTable.fonts.count(t.param) ? t.param : -1;
     else
         s.size = (t.hasParam && t.param >= 2 && t.param <= 3276) ? t.param : 0;
     a.any = true;
 }
 
 CharState Reader::scriptState(Script script) const {
-    CharState c = st_.chr;
-    const ScriptProps& s = script == Script::Complex ? st_.assoc.complex : st_.assoc.eastAsian;
+    CharState c = m_state.chr;
+    const ScriptProps& s =
+        script == Script::Complex ? m_state.assoc.complex : m_state.assoc.eastAsian;
     if (s.bold >= 0)
         c.bold = s.bold != 0;
     if (s.italic >= 0)
@@ -158,7 +159,7 @@ CharState Reader::scriptState(Script script) const {
 }
 
 int Reader::formatId(const CharState& state) {
-    FormatCache& fc = formats_;
+    FormatCache& fc = m_formats;
     if (fc.currentId >= 0 && fc.currentState == state)
         return fc.currentId;
     if (fc.previousId >= 0 && fc.previousState == state) {
@@ -189,19 +190,19 @@ int Reader::formatId(const CharState& state) {
 
 void Reader::forgetFormats() {
     // The builder tells runs apart by id: ids of forgotten formats are never given again.
-    formats_.idBase += static_cast<int>(formats_.formats.size());
-    formats_.ids.clear();
-    formats_.formats.clear();
-    formats_.currentId = formats_.previousId = -1;
+    m_formats.idBase += static_cast<int>(m_formats.formats.size());
+    m_formats.ids.clear();
+    m_formats.formats.clear();
+    m_formats.currentId = m_formats.previousId = -1;
 }
 
 QTextCharFormat Reader::makeFormat(const CharState& c) const {
     // Only what differs from plain text is set: fewer properties, cheaper format lookups.
     QTextCharFormat f;
-    const int font = c.font >= 0 ? c.font : codePages_.defaultFont;
+    const int font = c.font >= 0 ? c.font : m_codePages.defaultFont;
     if (font >= 0) {
-        auto it = fontTable_.fonts.find(font);
-        if (it != fontTable_.fonts.end() && !it->second.name.isEmpty()) {
+        auto it = m_fontTable.fonts.find(font);
+        if (it != m_fontTable.fonts.end() && !it->second.name.isEmpty()) {
             f.setFontFamilies(QStringList{it->second.name});
             // The document's format table hashes a list by its type alone, so formats that
             // differ only in their families would all collide and every run inserted would be
@@ -221,7 +222,7 @@ QTextCharFormat Reader::makeFormat(const CharState& c) const {
         f.setFontStrikeOut(true);
     if (c.valign != QTextCharFormat::AlignNormal)
         f.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(c.valign));
-    const std::vector<QColor>& colors = colorTable_.colors;
+    const std::vector<QColor>& colors = m_colorTable.colors;
     if (c.fg >= 0 && static_cast<size_t>(c.fg) < colors.size() && colors[c.fg].isValid())
         f.setForeground(colors[c.fg]);
     if (c.bg >= 0 && static_cast<size_t>(c.bg) < colors.size() && colors[c.bg].isValid())
@@ -230,15 +231,15 @@ QTextCharFormat Reader::makeFormat(const CharState& c) const {
         f.setFontCapitalization(QFont::AllUppercase);
     else if (c.caps == 2)
         f.setFontCapitalization(QFont::SmallCaps);
-    if (c.link > 0 && static_cast<size_t>(c.link) <= fields_.links.size()) {
+    if (c.link > 0 && static_cast<size_t>(c.link) <= m_fields.links.size()) {
         f.setAnchor(true);
-        f.setAnchorHref(fields_.links[c.link - 1]);
+        f.setAnchorHref(m_fields.links[c.link - 1]);
     }
     return f;
 }
 
 ParagraphProps Reader::paragraphProps() const {
-    const ParaState& p = st_.para;
+    const ParaState& p = m_state.para;
     ParagraphProps props;
     QTextBlockFormat& b = props.block;
     switch (p.align) {
@@ -295,8 +296,8 @@ ParagraphProps Reader::paragraphProps() const {
     // A heading's level is its own or its style's; the toolkit knows six.
     int outline = p.outline;
     if (outline < 0) {
-        auto it = styleSheet_.outlines.find(p.style);
-        if (it != styleSheet_.outlines.end())
+        auto it = m_styleSheet.outlines.find(p.style);
+        if (it != m_styleSheet.outlines.end())
             outline = it->second;
     }
     if (outline >= 0 && outline < 6)

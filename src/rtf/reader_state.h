@@ -221,7 +221,7 @@ struct FormatCache {
 class Reader {
 public:
     Reader(QByteArrayView data, QTextDocument& document)
-        : tokens_(data), document_(document), builder_(document) {}
+        : m_tokens(data), m_document(document), m_builder(document) {}
 
     void run();
 
@@ -237,7 +237,7 @@ private:
     void documentWord(const ControlWord& w, const Token& t);
     void textWord(const ControlWord& w, const Token& t);
 
-    bool hasPending() const { return !pending_.view.isEmpty() || !pending_.bytes.isEmpty(); }
+    bool hasPending() const { return !m_pending.view.isEmpty() || !m_pending.bytes.isEmpty(); }
     inline void appendPending(QByteArrayView bytes);
     inline void appendPendingByte(char b);
     void flushPending();
@@ -246,8 +246,8 @@ private:
     void emitChar(char16_t c);
     void unicode(int value);
     void closeSurrogate() {
-        if (pending_.highSurrogate) {
-            pending_.highSurrogate = 0;
+        if (m_pending.highSurrogate) {
+            m_pending.highSurrogate = 0;
             emitChar(0xFFFD);
         }
     }
@@ -255,28 +255,28 @@ private:
     int fontCodePage(int font) const;
     // Asked for every text run; the answer changes only with the font or the tables.
     int currentCodePage() {
-        CodePages& cp = codePages_;
-        if (!cp.valid || cp.font != st_.chr.font || cp.documentSeen != cp.document ||
+        CodePages& cp = m_codePages;
+        if (!cp.valid || cp.font != m_state.chr.font || cp.documentSeen != cp.document ||
             cp.defaultSeen != cp.defaultFont) {
-            cp.font = st_.chr.font;
+            cp.font = m_state.chr.font;
             cp.documentSeen = cp.document;
             cp.defaultSeen = cp.defaultFont;
-            cp.page = fontCodePage(st_.chr.font);
+            cp.page = fontCodePage(m_state.chr.font);
             cp.valid = true;
         }
         return cp.page;
     }
-    void enterDestination(Dest dest) { st_.dest = dest; }
+    void enterDestination(Dest dest) { m_state.dest = dest; }
 
     // reader_format.cpp
     void paragraphWord(const ControlWord& w, const Token& t);
     void characterWord(const ControlWord& w, const Token& t);
-    int formatId() { return formatId(st_.chr); }
+    int formatId() { return formatId(m_state.chr); }
     int formatId(const CharState& state);
     void associatedWord(const ControlWord& w, const Token& t);
     CharState scriptState(Script script) const;
     const QTextCharFormat& charFormat() {
-        return formats_.formats[static_cast<size_t>(formatId())];
+        return m_formats.formats[static_cast<size_t>(formatId())];
     }
     QTextCharFormat makeFormat(const CharState& c) const;
     void forgetFormats();
@@ -308,28 +308,28 @@ private:
     void shapeNameBytes(QByteArrayView bytes);
     void emitPicture();
 
-    Tokenizer tokens_;
-    QTextDocument& document_;
-    DocumentBuilder builder_;
-    TextDecoder decoder_;
+    Tokenizer m_tokens;
+    QTextDocument& m_document;
+    DocumentBuilder m_builder;
+    TextDecoder m_decoder;
 
-    std::vector<GroupState> stack_;
-    GroupState st_;
-    size_t overflow_ = 0;
-    bool started_ = false;
+    std::vector<GroupState> m_stack;
+    GroupState m_state;
+    size_t m_overflow = 0;
+    bool m_started = false;
 
-    PendingText pending_;
-    CodePages codePages_;
-    FontTable fontTable_;
-    ColorTable colorTable_;
-    ListTables listTables_;
-    StyleSheet styleSheet_;
-    RowDefinition row_;
-    Shape shape_;
-    Picture picture_;
-    Fields fields_;
-    FormatCache formats_;
-    Script lastScript_ = Script::Latin; // of the last letter, for the neutral text after it
+    PendingText m_pending;
+    CodePages m_codePages;
+    FontTable m_fontTable;
+    ColorTable m_colorTable;
+    ListTables m_listTables;
+    StyleSheet m_styleSheet;
+    RowDefinition m_row;
+    Shape m_shape;
+    Picture m_picture;
+    Fields m_fields;
+    FormatCache m_formats;
+    Script m_lastScript = Script::Latin; // of the last letter, for the neutral text after it
 };
 
 } // namespace kt::rtf::detail
