@@ -22,11 +22,17 @@ namespace kt::rtf::detail {
 struct ParagraphProps {
     QTextBlockFormat block;
     bool inTable = false;
-    // List membership: a key naming the list (0 = none) and its level (0-based).
+    // List membership: a key naming the list and its level (0-based). The key is the list's
+    // \ls number (positive), oldListKey of an old-style list's style (negative) or 0 for none.
     int listKey = 0;
     int listLevel = 0;
     QTextListFormat::Style listStyle = QTextListFormat::ListDisc;
 };
+
+// Old-style numbering (\pn) names no list: each list style is one list of its own.
+constexpr int oldListKey(QTextListFormat::Style style) {
+    return -100 + static_cast<int>(style);
+}
 
 // Merge flags of a cell definition.
 enum MergeFlag { MergeFirst = 1, MergeNext = 2, MergeVFirst = 4, MergeVNext = 8 };

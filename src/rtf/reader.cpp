@@ -85,7 +85,7 @@ bool Reader::groupClose() {
         forgetFormats();
     if (closing == Dest::Pn && parent != Dest::Pn) {
         // The numbering definition belongs to the paragraph around the group.
-        m_stack.back().para.pnStyle = m_state.para.pnStyle;
+        m_stack.back().para.pn = m_state.para.pn;
         m_stack.back().para.pnLevel = m_state.para.pnLevel;
     }
     if (closing == Dest::StyleSheet && parent == Dest::StyleSheet)
@@ -374,7 +374,7 @@ void Reader::controlWord(const Token& t) {
             m_tokens.takeBinary(t.hasParam ? t.param : 0);
         return;
     }
-    switch (w.family) {
+    switch (familyOf(w.word)) {
     case Family::None:
         return;
     case Family::Skip:

@@ -127,11 +127,14 @@ void Reader::tableWord(const ControlWord& w, const Token& t) {
 
     case Cw::Pn:
         m_state.dest = body ? Dest::Pn : Dest::Skip;
-        if (body && p.pnStyle >= 0)
-            p.pnStyle = QTextListFormat::ListDecimal;
+        if (body && p.pn.kind != OldNumbering::Kind::List)
+            p.pn = {OldNumbering::Kind::List, QTextListFormat::ListDecimal};
         return;
     case Cw::PnStyle:
-        p.pnStyle = w.value;
+        p.pn = {OldNumbering::Kind::List, static_cast<QTextListFormat::Style>(w.value)};
+        return;
+    case Cw::PnLvlCont:
+        p.pn.kind = OldNumbering::Kind::Continuation;
         return;
     case Cw::PnLvlBody:
         p.pnLevel = 0;

@@ -16,7 +16,7 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
         p = ParaState();
         return;
     case Cw::Align:
-        p.align = static_cast<char>(w.value);
+        p.align = static_cast<Align>(w.value);
         return;
     case Cw::Li:
         p.li = std::clamp(param, -31680, 31680);
@@ -40,7 +40,7 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
         p.slMult = on;
         return;
     case Cw::Direction:
-        p.dir = static_cast<std::uint8_t>(w.value);
+        p.direction = static_cast<Direction>(w.value);
         return;
     case Cw::PageBb:
         p.pageBreakBefore = on;
@@ -115,7 +115,7 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
         c.bg = param;
         return;
     case Cw::Caps:
-        c.caps = static_cast<std::uint8_t>(on ? w.value : 0);
+        c.caps = on ? static_cast<Caps>(w.value) : Caps::None;
         return;
     default:
         return;
@@ -126,12 +126,12 @@ void Reader::associatedWord(const ControlWord& w, const Token& t) {
     AssociatedProps& a = m_state.assoc;
     const bool on = !t.hasParam || t.param != 0;
     if (w.word == Cw::AssocMode) {
-        a.mode = static_cast<std::uint8_t>(w.value);
+        a.target = static_cast<AssocTarget>(w.value);
         return;
     }
-    if (a.mode > 1)
+    if (a.target == AssocTarget::None)
         return;
-    ScriptProps& s = a.mode == 0 ? a.complex : a.eastAsian;
+    ScriptProps& s = a.target == AssocTarget::Complex ? a.complex : a.eastAsian;
     if (w.word == Cw::AssocB)
         s.bold = on ? 1 : 0;
     else if (w.word == Cw::AssocI)
@@ -227,9 +227,9 @@ QTextCharFormat Reader::makeFormat(const CharState& c) const {
         f.setForeground(colors[c.fg]);
     if (c.bg >= 0 && static_cast<size_t>(c.bg) < colors.size() && colors[c.bg].isValid())
         f.setBackground(colors[c.bg]);
-    if (c.caps == 1)
+    if (c.caps == Caps::All)
         f.setFontCapitalization(QFont::AllUppercase);
-    else if (c.caps == 2)
+    else if (c.caps == Caps::Small)
         f.setFontCapitalization(QFont::SmallCaps);
     if (c.link > 0 && static_cast<size_t>(c.link) <= m_fields.links.size()) {
         f.setAnchor(true);
@@ -243,19 +243,19 @@ ParagraphProps Reader::paragraphProps() const {
     ParagraphProps props;
     QTextBlockFormat& b = props.block;
     switch (p.align) {
-    case 'l':
+    case Align::Left:
         b.setAlignment(Qt::AlignLeft);
         break;
-    case 'r':
+    case Align::Right:
         b.setAlignment(Qt::AlignRight);
         break;
-    case 'c':
+    case Align::Center:
         b.setAlignment(Qt::AlignHCenter);
         break;
-    case 'j':
+    case Align::Justify:
         b.setAlignment(Qt::AlignJustify);
         break;
-    default:
+    case Align::None:
         break;
     }
     if (p.ls > 0) {
@@ -263,10 +263,10 @@ ParagraphProps Reader::paragraphProps() const {
             props.listKey = p.ls;
             props.listLevel = p.ilvl;
         }
-    } else if (p.pnStyle < 0) {
-        props.listKey = -100 + p.pnStyle;
+    } else if (p.pn.kind == OldNumbering::Kind::List) {
+        props.listKey = oldListKey(p.pn.style);
         props.listLevel = p.pnLevel;
-        props.listStyle = static_cast<QTextListFormat::Style>(p.pnStyle);
+        props.listStyle = p.pn.style;
     }
     if (props.listKey == 0) {
         // A list carries its own indentation; the paragraph's would count twice.
@@ -287,9 +287,9 @@ ParagraphProps Reader::paragraphProps() const {
         b.setLineHeight(p.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
     else if (p.sl > 0 && !p.slMult)
         b.setLineHeight(p.sl / 20.0, QTextBlockFormat::MinimumHeight);
-    if (p.dir == 1)
+    if (p.direction == Direction::LeftToRight)
         b.setLayoutDirection(Qt::LeftToRight);
-    else if (p.dir == 2)
+    else if (p.direction == Direction::RightToLeft)
         b.setLayoutDirection(Qt::RightToLeft);
     if (p.pageBreakBefore)
         b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);

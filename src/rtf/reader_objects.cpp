@@ -151,7 +151,7 @@ void Reader::objectWord(const ControlWord& w, const Token& t) {
 
     case Cw::PictureKind:
         if (dest == Dest::Pict)
-            m_picture.kind = w.value;
+            m_picture.kind = static_cast<PictureKind>(w.value);
         return;
     case Cw::PicW:
         m_picture.picw = param;
@@ -223,13 +223,14 @@ void Reader::shapeNameBytes(QByteArrayView bytes) {
 void Reader::emitPicture() {
     Picture pic = std::move(m_picture);
     m_picture = Picture();
-    if (pic.kind == 0 || pic.data.isEmpty())
+    if (pic.kind == PictureKind::Other || pic.data.isEmpty())
         return;
     const QByteArray hash =
         QCryptographicHash::hash(pic.data, QCryptographicHash::Sha1).toHex().left(20);
-    const QString name = QStringLiteral("rtfimage:%1.%2")
-                             .arg(QString::fromLatin1(hash),
-                                  pic.kind == 1 ? QStringLiteral("png") : QStringLiteral("jpg"));
+    const QString name =
+        QStringLiteral("rtfimage:%1.%2")
+            .arg(QString::fromLatin1(hash),
+                 pic.kind == PictureKind::Png ? QStringLiteral("png") : QStringLiteral("jpg"));
     m_document.addResource(QTextDocument::ImageResource, QUrl(name), QVariant(pic.data));
 
     double width = 0;

@@ -15,9 +15,11 @@
 #include "tokenizer.h"
 
 #include <QColor>
+#include <QHash>
 #include <QTextCharFormat>
 
 #include <cstdint>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -55,20 +57,17 @@ struct CharState {
     bool hidden = false;
     std::uint8_t underline = QTextCharFormat::NoUnderline;
     std::uint8_t valign = QTextCharFormat::AlignNormal;
-    std::uint8_t caps = 0; // 0 none, 1 all capitals, 2 small capitals
+    Caps caps = Caps::None;
+    std::uint8_t unused = 0; // no padding: the hash reads the state's bytes
     bool operator==(const CharState&) const = default;
 };
 
+// The state's bytes are its value, so a new field needs nothing here; one that leaves padding
+// bytes (whose contents are unspecified) stops the build.
+static_assert(std::has_unique_object_representations_v<CharState>,
+              "CharState has padding: fill it with a field of its own");
 struct CharStateHash {
-    size_t operator()(const CharState& c) const {
-        size_t h = static_cast<size_t>(c.font) * 1000003u;
-        for (int v :
-             {c.size, c.fg, c.bg, c.link,
-              (c.bold ? 1 : 0) | (c.italic ? 2 : 0) | (c.strike ? 4 : 0) | (c.hidden ? 8 : 0) |
-                  (c.underline << 4) | (c.valign << 8) | (c.caps << 12)})
-            h = (h ^ static_cast<size_t>(v)) * 1099511628211u;
-        return h;
-    }
+    size_t operator()(const CharState& c) const { return qHashBits(&c, sizeof c); }
 };
 
 // Bold, italic, size and font of one kind of script where a word processor set them apart from
@@ -81,10 +80,18 @@ struct ScriptProps {
 };
 
 struct AssociatedProps {
-    ScriptProps complex;   // after \rtlch: right-to-left, Indic, Thai...
-    ScriptProps eastAsian; // after \dbch
-    std::uint8_t mode = 0; // which of them \ab, \ai and \afs set: 0 complex, 1 East Asian, 2 none
-    bool any = false;      // any of them set
+    ScriptProps complex;                       // after \rtlch: right-to-left, Indic, Thai...
+    ScriptProps eastAsian;                     // after \dbch
+    AssocTarget target = AssocTarget::Complex; // which of them the associated words set
+    bool any = false;                          // any of them set
+};
+
+// Old-style paragraph numbering (\pn): none, a list of a style, or (\pnlvlcont) a paragraph
+// inside the item before it, with no number of its own.
+struct OldNumbering {
+    enum class Kind : std::uint8_t { None, List, Continuation };
+    Kind kind = Kind::None;
+    QTextListFormat::Style style = QTextListFormat::ListDecimal;
 };
 
 struct ParaState {
@@ -92,12 +99,12 @@ struct ParaState {
     int sl = 0;                                 // line spacing: twips, negative exact
     bool slMult = false;                        // sl is in 240ths of a line
     int ls = 0, ilvl = 0, itap = 0;
-    int pnStyle = 0; // a QTextListFormat::Style (all negative), 0 none, 1 a continuation
+    OldNumbering pn;
     int pnLevel = 0;
-    int style = 0;        // \s: the paragraph style
-    int outline = -1;     // \outlinelevel: 0 a first-level heading, -1 none
-    char align = 0;       // 'l', 'r', 'c', 'j' or none
-    std::uint8_t dir = 0; // 1 left-to-right, 2 right-to-left
+    int style = 0;    // \s: the paragraph style
+    int outline = -1; // \outlinelevel: 0 a first-level heading, -1 none
+    Align align = Align::None;
+    Direction direction = Direction::None;
     bool pageBreakBefore = false;
     bool inTable = false;
 };
@@ -192,7 +199,7 @@ struct Shape {
 };
 
 struct Picture {
-    int kind = 0; // 1 PNG, 2 JPEG, 0 anything else
+    PictureKind kind = PictureKind::Other;
     QByteArray data;
     int nibble = -1;
     int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
