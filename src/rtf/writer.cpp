@@ -345,16 +345,91 @@ const Writer::RunInfo& Writer::runInfo(int formatIndex, const QTextCharFormat& f
     return m_runs.emplace(formatIndex, std::move(info)).first->second;
 }
 
+const Writer::RunInfo& Writer::runInfo(const QTextFragment& fragment) {
+    const int index = fragment.charFormatIndex();
+    auto known = m_runs.find(index);
+    return known != m_runs.end() ? known->second : runInfo(index, fragment.charFormat());
+}
+
+void Writer::closeGroup(RunGroups& groups) {
+    if (groups.open)
+        m_out.append('}');
+    groups.open = nullptr;
+}
+
+void Writer::openGroup(RunGroups& groups, const QByteArray& props) {
+    // Runs whose properties write the same stay in one group.
+    if (!groups.open || (groups.open != &props && *groups.open != props)) {
+        closeGroup(groups);
+        m_out.append('{');
+        m_out.append(props);
+        m_out.append(' ');
+    }
+    groups.open = &props;
+}
+
+void Writer::switchField(RunGroups& groups, const QString& href) {
+    closeGroup(groups);
+    if (groups.fieldOpen)
+        m_out.append("}}");
+    groups.fieldOpen = false;
+    groups.href = href;
+    if (href.isEmpty())
+        return;
+    m_out.append("{\\field{\\*\\fldinst HYPERLINK \"");
+    QString escaped = href;
+    escaped.replace(u'"', QLatin1String("%22"));
+    text(escaped);
+    m_out.append("\"}{\\fldrslt ");
+    groups.fieldOpen = true;
+}
+
+void Writer::scriptRuns(RunGroups& groups, const RunInfo& info, QStringView piece) {
+    // Complex and East Asian text go in groups of their own that carry their scripts'
+    // properties too. Spaces, digits, punctuation and emoji go with the letters before them in
+    // the paragraph, in the next run too: a word processor takes an emoji after right-to-left
+    // text for part of it and gives it that script's properties, so such a group carries both
+    // sets.
+    const bool latin =
+        groups.script == Script::Latin &&
+        std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
+    qsizetype start = 0;
+    Script script = groups.script;
+    for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
+        Script next = script;
+        if (i < piece.size()) {
+            next = scriptOf(piece[i].unicode());
+            if (next == Script::Neutral || next == script)
+                continue;
+        }
+        if (i > start || i == piece.size()) {
+            openGroup(groups, script == Script::Complex     ? info.complexProps
+                              : script == Script::EastAsian ? info.eastAsianProps
+                                                            : info.props);
+            text(piece.sliced(start, i - start));
+            start = i;
+        }
+        script = next;
+    }
+    groups.script = script;
+}
+
+void Writer::emptyBlock(const QTextBlock& b, const char* ending) {
+    // An empty paragraph keeps its own character format, which sets the line's height.
+    const RunInfo& mark = runInfo(b.charFormatIndex(), b.charFormat());
+    m_out.append('{');
+    m_out.append(mark.props);
+    m_out.append(ending);
+    m_out.append("}\r\n");
+}
+
 void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
     paragraphProps(b, inTable);
-    const QByteArray* open = nullptr; // the properties of the run group now open
-    QString href;
-    bool fieldOpen = false;
-    bool any = false;
-    // The script of the last letter written: spaces, digits, punctuation and emoji after it go
-    // with it, in the next run too. A word processor takes an emoji after right-to-left text for
-    // part of it and gives it that script's properties, so such a run's group carries both sets.
-    Script carried = Script::Latin;
+    if (b.begin().atEnd()) {
+        emptyBlock(b, ending);
+        return;
+    }
+    RunGroups groups;
     const QString blockText = b.text();
     qsizetype offset = 0;
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
@@ -362,83 +437,19 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
         const int length = fragment.length();
         const QStringView piece = QStringView(blockText).mid(offset, length);
         offset += length;
-        const int formatIndex = fragment.charFormatIndex();
-        auto known = m_runs.find(formatIndex);
-        const RunInfo& info =
-            known != m_runs.end() ? known->second : runInfo(formatIndex, fragment.charFormat());
-        any = true;
-        if (info.href != href) {
-            if (open)
-                m_out.append('}');
-            open = nullptr;
-            if (fieldOpen)
-                m_out.append("}}");
-            fieldOpen = false;
-            href = info.href;
-            if (!href.isEmpty()) {
-                m_out.append("{\\field{\\*\\fldinst HYPERLINK \"");
-                QString escaped = href;
-                escaped.replace(u'"', QLatin1String("%22"));
-                text(escaped);
-                m_out.append("\"}{\\fldrslt ");
-                fieldOpen = true;
-            }
-        }
+        const RunInfo& info = runInfo(fragment);
+        if (info.href != groups.href)
+            switchField(groups, info.href);
         if (info.image) {
-            if (open)
-                m_out.append('}');
-            open = nullptr;
+            closeGroup(groups);
             const QTextImageFormat imageFormat = fragment.charFormat().toImageFormat();
             for (int i = 0; i < length; ++i)
                 image(imageFormat);
-            continue;
+        } else {
+            scriptRuns(groups, info, piece);
         }
-        // Complex and East Asian text go in groups of their own that carry their scripts'
-        // properties too; spaces and punctuation stay with the letters before them.
-        const bool latin =
-            carried == Script::Latin &&
-            std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
-        qsizetype start = 0;
-        Script script = carried;
-        for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
-            Script next = script;
-            if (i < piece.size()) {
-                next = scriptOf(piece[i].unicode());
-                if (next == Script::Neutral || next == script)
-                    continue;
-            }
-            if (i > start || i == piece.size()) {
-                const QByteArray& props = script == Script::Complex     ? info.complexProps
-                                          : script == Script::EastAsian ? info.eastAsianProps
-                                                                        : info.props;
-                if (!open || (open != &props && *open != props)) {
-                    if (open)
-                        m_out.append('}');
-                    m_out.append('{');
-                    m_out.append(props);
-                    m_out.append(' ');
-                }
-                open = &props;
-                text(piece.sliced(start, i - start));
-                start = i;
-            }
-            script = next;
-        }
-        carried = script;
     }
-    if (open)
-        m_out.append('}');
-    if (fieldOpen)
-        m_out.append("}}");
-    if (!any) {
-        // An empty paragraph keeps its own character format, which sets the line's height.
-        const RunInfo& mark = runInfo(b.charFormatIndex(), b.charFormat());
-        m_out.append('{');
-        m_out.append(mark.props);
-        m_out.append(ending);
-        m_out.append("}\r\n");
-        return;
-    }
+    switchField(groups, QString());
     m_out.append(ending);
     m_out.append("\r\n");
 }

@@ -83,7 +83,21 @@ private:
     void frame(QTextFrame* frame);
     void table(QTextTable* table);
     void blockRange(int first, int last, bool inTable, bool endWithCell);
+    // A paragraph: its properties, then its runs in groups, then its end.
     void block(const QTextBlock& block, bool inTable, const char* ending);
+    void emptyBlock(const QTextBlock& block, const char* ending);
+    // What a paragraph's runs have open while they are written.
+    struct RunGroups {
+        const QByteArray* open = nullptr; // the properties of the run group now open
+        QString href;                     // of the hyperlink field now open, if any
+        bool fieldOpen = false;
+        Script script = Script::Latin; // of the last letter written
+    };
+    struct RunInfo;
+    void closeGroup(RunGroups& groups);
+    void openGroup(RunGroups& groups, const QByteArray& props);
+    void switchField(RunGroups& groups, const QString& href); // closes the group too
+    void scriptRuns(RunGroups& groups, const RunInfo& info, QStringView piece);
     void paragraphProps(const QTextBlock& block, bool inTable);
     void blockProps(const QTextBlock& block);
     void runProps(const QTextCharFormat& format, QByteArray& props);
@@ -117,6 +131,7 @@ private:
         bool image = false;
     };
     const RunInfo& runInfo(int formatIndex, const QTextCharFormat& format);
+    const RunInfo& runInfo(const QTextFragment& fragment);
     std::unordered_map<int, RunInfo> m_runs; // node-based: references stay valid
     std::unordered_map<int, std::pair<bool, QByteArray>> m_paragraphs;
     QString m_defaultFamily;
