@@ -93,6 +93,9 @@ private:
         std::vector<std::pair<int, int>> merges;
         std::vector<int> edges;
     };
+    // Far beyond any real table; keeps a hostile file from asking for millions of cells at once.
+    static constexpr int kMaxColumns = 63;
+
     // Where a cell sits in the table's column grid.
     struct Placement {
         int column = 0;
