@@ -175,6 +175,8 @@ constexpr ControlWord kControlWords[] = {
     {"cb", Cw::Background, false},
     {"caps", Cw::Caps, false, static_cast<int>(Caps::All)},
     {"scaps", Cw::Caps, false, static_cast<int>(Caps::Small)},
+    {"expndtw", Cw::Spacing, false, 1}, // value: twips per unit of the parameter
+    {"expnd", Cw::Spacing, false, 5},
     {"rtlch", Cw::AssocMode, false, static_cast<int>(AssocTarget::Complex)},
     {"dbch", Cw::AssocMode, false, static_cast<int>(AssocTarget::EastAsian)},
     {"ltrch", Cw::AssocMode, false, static_cast<int>(AssocTarget::None)},

@@ -111,6 +111,7 @@ enum class Cw : std::uint8_t {
     Highlight,
     Background,
     Caps,
+    Spacing,
     AssocMode, // which script's properties the associated words below set
     AssocB,
     AssocI,

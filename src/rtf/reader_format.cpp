@@ -114,6 +114,9 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
     case Cw::Background:
         c.bg = param;
         return;
+    case Cw::Spacing:
+        c.spacing = std::clamp(param, -6336, 6336) * w.value;
+        return;
     case Cw::Caps:
         c.caps = on ? static_cast<Caps>(w.value) : Caps::None;
         return;
@@ -227,6 +230,10 @@ QTextCharFormat Reader::makeFormat(const CharState& c) const {
         f.setForeground(colors[c.fg]);
     if (c.bg >= 0 && static_cast<size_t>(c.bg) < colors.size() && colors[c.bg].isValid())
         f.setBackground(colors[c.bg]);
+    if (c.spacing != 0) {
+        f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        f.setFontLetterSpacing(c.spacing / 20.0);
+    }
     if (c.caps == Caps::All)
         f.setFontCapitalization(QFont::AllUppercase);
     else if (c.caps == Caps::Small)

@@ -50,7 +50,8 @@ struct CharState {
     int size = 24; // half-points
     int fg = -1;
     int bg = -1;
-    int link = 0; // 1-based index into the reader's links
+    int link = 0;    // 1-based index into the reader's links
+    int spacing = 0; // added between letters, twips
     bool bold = false;
     bool italic = false;
     bool strike = false;

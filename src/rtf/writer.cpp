@@ -145,6 +145,13 @@ void Writer::runProps(const QTextCharFormat& f, QByteArray& props) {
         else if (f.fontCapitalization() == QFont::SmallCaps)
             props.append("\\scaps");
     }
+    if (f.hasProperty(QTextFormat::FontLetterSpacing) &&
+        f.fontLetterSpacingType() == QFont::AbsoluteSpacing) {
+        if (const long long spacing = twips(f.fontLetterSpacing())) {
+            props.append("\\expndtw");
+            appendNumber(props, spacing);
+        }
+    }
     if (f.foreground().style() != Qt::NoBrush) {
         props.append("\\cf");
         appendNumber(props, colorIndex(f.foreground().color()));
