@@ -3,10 +3,12 @@
 // line against ordinary words of the same size, and typing latency at the end of long texts.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bench/scale/kithtale_scale_bench [--quick]
-//       [--only TEXT] [--write DIR]
+//       [--only TEXT] [--write DIR] [--count 1|8]
 //
 // Times are the main thread's CPU time (everything measured runs on it), so other work on the
 // machine changes them little. Output: one tab-separated line per figure, read by bench/run.
+// --count K runs the measured work of the editor rows once, at K times their n, for an
+// instruction counter that collects inside timed() only (bench/run uses callgrind).
 #include "rtf/document.h"
 #include "rtf/rtf.h"
 #include "system/memory.h"
@@ -45,7 +47,8 @@ double cpuMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-double timed(const std::function<void()>& work) {
+// Not inlined: an instruction counter collects inside this function and nowhere else.
+[[gnu::noinline]] double timed(const std::function<void()>& work) {
     const double t0 = cpuMs();
     work();
     return cpuMs() - t0;
@@ -333,6 +336,7 @@ int main(int argc, char** argv) {
     // DIR instead of timing anything.
     bool quick = false;
     qsizetype times = 1;
+    qsizetype countAt = 0;
     std::string only, writeTo;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -344,6 +348,8 @@ int main(int argc, char** argv) {
             only = argv[++i];
         else if (arg == "--write" && i + 1 < argc)
             writeTo = argv[++i];
+        else if (arg == "--count" && i + 1 < argc)
+            countAt = std::max(1, std::atoi(argv[++i]));
     }
     const auto wanted = [&](const char* name) {
         return only.empty() || std::string(name).find(only) != std::string::npos;
@@ -401,18 +407,28 @@ int main(int argc, char** argv) {
         run();
         return std::min(run(), run());
     };
+    // A row measured at n and 8n, or with --count its work run once at the size asked.
+    const auto measureRow = [&](const char* name, qsizetype n,
+                                const std::function<double(qsizetype)>& run) {
+        if (countAt > 0) {
+            run(countAt * n);
+            return;
+        }
+        row(name, n, best([&] { return run(n); }), best([&] { return run(8 * n); }));
+    };
     for (const ReaderShape& s : readerShapes) {
-        if (!wanted(s.name))
+        if (!wanted(s.name) || countAt > 0) // bench/run counts the reader in rtf2text
             continue;
         row(s.name, s.n, best([&] { return measure(s.make, s.n); }),
             best([&] { return measure(s.make, 8 * s.n); }));
     }
-    if (const char* name = "Toolkit alone: the paragraphs appended, no reader"; wanted(name)) {
+    if (const char* name = "Toolkit alone: the paragraphs appended, no reader";
+        wanted(name) && countAt == 0) {
         const qsizetype n = 20000 * times / q;
         row(name, n, best([&] { return toolkitAppend(n); }),
             best([&] { return toolkitAppend(8 * n); }), true);
     }
-    if (const char* name = "RTF write: one list of N items"; wanted(name)) {
+    if (const char* name = "RTF write: one list of N items"; wanted(name) && countAt == 0) {
         const auto write = [](qsizetype n) {
             kt::rtf::Document doc;
             kt::rtf::read(listItems(n), doc);
@@ -421,13 +437,13 @@ int main(int argc, char** argv) {
         const qsizetype n = 10000 * times / q;
         row(name, n, best([&] { return write(n); }), best([&] { return write(8 * n); }));
     }
-    if (const char* name = "Editor: all of N characters given another font"; wanted(name)) {
+    if (const char* name = "Editor: all of N characters given another font";
+        wanted(name) && countAt == 0) {
         const qsizetype n = 125000 * times / q;
         row(name, n, best([&] { return restyleAll(n); }), best([&] { return restyleAll(8 * n); }));
     }
     if (const char* name = "Editor: one list of N items deleted whole"; wanted(name)) {
-        const qsizetype n = 10000 * times / q;
-        row(name, n, best([&] { return deleteList(n); }), best([&] { return deleteList(8 * n); }));
+        measureRow(name, 10000 * times / q, deleteList);
     }
 
     // The needle grows with the text: a search that slides it one place at a time would take
@@ -440,10 +456,10 @@ int main(int argc, char** argv) {
             search.find(text, 1, u"-", 0); // folds the text, as the first Find does
             return timed([&] { search.find(text, 1, needle, 0); });
         };
-        const qsizetype n = 2000000 * times / q;
-        row(name, n, best([&] { return find(n); }), best([&] { return find(8 * n); }));
+        measureRow(name, 2000000 * times / q, find);
     }
-    if (const char* name = "Answer box: an HTML list of N items pasted as text"; wanted(name)) {
+    if (const char* name = "Answer box: an HTML list of N items pasted as text";
+        wanted(name) && countAt == 0) {
         const auto paste = [](qsizetype n) {
             const QString html = QStringLiteral("<ul>") +
                                  QStringLiteral("<li>item</li>").repeated(n) +
@@ -459,8 +475,7 @@ int main(int argc, char** argv) {
             kt::rtf::read(listItems(n), doc);
             return timed([&] { printToPdf(doc); });
         };
-        const qsizetype n = 5000 * times / q;
-        row(name, n, best([&] { return print(n); }), best([&] { return print(8 * n); }));
+        measureRow(name, 5000 * times / q, print);
     }
 
     struct WidgetShape {
@@ -480,7 +495,7 @@ int main(int argc, char** argv) {
          [](qsizetype n) { return words(n); }},
     };
     for (const WidgetShape& s : widgetShapes) {
-        if (!wanted(s.name))
+        if (!wanted(s.name) || countAt > 0)
             continue;
         const QString small = s.text(s.n), large = s.text(8 * s.n);
         row(s.name, s.n, best([&] { return timed([&] { s.open(small); }); }),
@@ -489,7 +504,7 @@ int main(int argc, char** argv) {
 
     // One megabyte unbroken against one megabyte of words in one paragraph and in many.
     const qsizetype mb = (1 << 20) / q;
-    if (!wanted("open 1 MB, typing"))
+    if (!wanted("open 1 MB, typing") || countAt > 0)
         return 0;
     for (const auto& [name, open] :
          {std::pair<const char*, std::function<void(const QString&)>>{"Answer box", openBox},

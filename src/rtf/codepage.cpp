@@ -154,8 +154,8 @@ TextDecoder::TextDecoder() = default;
 TextDecoder::~TextDecoder() = default;
 
 QStringDecoder* TextDecoder::multiByte(int codePage) {
-    auto it = decoders_.find(codePage);
-    if (it != decoders_.end())
+    auto it = m_decoders.find(codePage);
+    if (it != m_decoders.end())
         return it->second.get();
     std::unique_ptr<QStringDecoder> decoder;
     if (const char* name = multiByteName(codePage)) {
@@ -164,7 +164,7 @@ QStringDecoder* TextDecoder::multiByte(int codePage) {
             decoder.reset();
     }
     QStringDecoder* result = decoder.get();
-    decoders_.emplace(codePage, std::move(decoder));
+    m_decoders.emplace(codePage, std::move(decoder));
     return result;
 }
 
@@ -185,24 +185,24 @@ void TextDecoder::decode(int codePage, QByteArrayView bytes, QString& out) {
         return;
     }
     // The page rarely changes between runs; its table is looked up once per change.
-    if (codePage != tablePage_) {
-        tablePage_ = codePage;
-        table_ = nullptr;
+    if (codePage != m_tablePage) {
+        m_tablePage = codePage;
+        m_table = nullptr;
         // Single-byte pages; an unknown page reads as Windows-1252 so text still survives.
         if (!multiByte(codePage)) {
-            table_ = singleByteTable(codePage);
-            if (!table_)
-                table_ = singleByteTable(1252);
+            m_table = singleByteTable(codePage);
+            if (!m_table)
+                m_table = singleByteTable(1252);
         }
     }
-    if (!table_) {
+    if (!m_table) {
         QStringDecoder* decoder = multiByte(codePage);
         out += decoder->decode(bytes);
         // A run is always whole: a lead byte left waiting at its end has lost its trail byte.
         decoder->resetState();
         return;
     }
-    const SingleByteTable* table = table_;
+    const SingleByteTable* table = m_table;
     const qsizetype start = out.size();
     out.resize(start + bytes.size());
     char16_t* p = reinterpret_cast<char16_t*>(out.data()) + start;

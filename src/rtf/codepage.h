@@ -33,9 +33,9 @@ public:
 
 private:
     QStringDecoder* multiByte(int codePage);
-    std::map<int, std::unique_ptr<QStringDecoder>> decoders_;
-    int tablePage_ = -1;
-    const SingleByteTable* table_ = nullptr; // tablePage_'s table; null for a multi-byte page
+    std::map<int, std::unique_ptr<QStringDecoder>> m_decoders;
+    int m_tablePage = -1;
+    const SingleByteTable* m_table = nullptr; // m_tablePage's table; null for a multi-byte page
 };
 
 // Windows-1252 encoding of one character, or -1 when it has none (the writer then uses \uN).

@@ -18,7 +18,7 @@ constexpr size_t kMaxDepth = 8192;
 
 void Reader::run() {
     for (;;) {
-        const Token t = tokens_.next();
+        const Token t = m_tokens.next();
         if (t.kind != Token::Text && t.kind != Token::HexByte && hasPending())
             flushPending();
         switch (t.kind) {
@@ -49,34 +49,34 @@ void Reader::run() {
     flushPending();
     closeSurrogate();
     // A file cut short keeps what it had; the open paragraph becomes the last block.
-    builder_.finish(paragraphProps(), charFormat());
+    m_builder.finish(paragraphProps(), charFormat());
 }
 
 void Reader::groupOpen() {
-    pending_.skip = 0;
-    if (!started_) {
-        started_ = true;
-        stack_.push_back(st_);
+    m_pending.skip = 0;
+    if (!m_started) {
+        m_started = true;
+        m_stack.push_back(m_state);
         return;
     }
-    if (stack_.size() >= kMaxDepth) {
-        ++overflow_;
+    if (m_stack.size() >= kMaxDepth) {
+        ++m_overflow;
         return;
     }
-    stack_.push_back(st_);
-    st_.star = false;
+    m_stack.push_back(m_state);
+    m_state.star = false;
 }
 
 bool Reader::groupClose() {
-    pending_.skip = 0;
-    if (overflow_ > 0) {
-        --overflow_;
+    m_pending.skip = 0;
+    if (m_overflow > 0) {
+        --m_overflow;
         return true;
     }
-    if (stack_.empty())
+    if (m_stack.empty())
         return false;
-    const Dest closing = st_.dest;
-    const Dest parent = stack_.back().dest;
+    const Dest closing = m_state.dest;
+    const Dest parent = m_stack.back().dest;
     if (closing == Dest::FontTable) {
         commitFont();
         forgetFormats();
@@ -85,8 +85,8 @@ bool Reader::groupClose() {
         forgetFormats();
     if (closing == Dest::Pn && parent != Dest::Pn) {
         // The numbering definition belongs to the paragraph around the group.
-        stack_.back().para.pnStyle = st_.para.pnStyle;
-        stack_.back().para.pnLevel = st_.para.pnLevel;
+        m_stack.back().para.pn = m_state.para.pn;
+        m_stack.back().para.pnLevel = m_state.para.pnLevel;
     }
     if (closing == Dest::StyleSheet && parent == Dest::StyleSheet)
         commitStyle();
@@ -96,40 +96,40 @@ bool Reader::groupClose() {
         // A high surrogate never completed inside its group.
         closeSurrogate();
     }
-    st_ = stack_.back();
-    stack_.pop_back();
-    return !stack_.empty();
+    m_state = m_stack.back();
+    m_stack.pop_back();
+    return !m_stack.empty();
 }
 
 int Reader::fontCodePage(int font) const {
     if (font < 0)
-        font = codePages_.defaultFont;
+        font = m_codePages.defaultFont;
     if (font >= 0) {
-        auto it = fontTable_.fonts.find(font);
-        if (it != fontTable_.fonts.end() && it->second.codePage != 0)
+        auto it = m_fontTable.fonts.find(font);
+        if (it != m_fontTable.fonts.end() && it->second.codePage != 0)
             return it->second.codePage;
     }
-    return codePages_.document;
+    return m_codePages.document;
 }
 
 void Reader::appendPending(QByteArrayView bytes) {
     if (!hasPending()) {
-        pending_.view = bytes;
+        m_pending.view = bytes;
         return;
     }
-    if (!pending_.view.isEmpty()) {
-        pending_.bytes.append(pending_.view.data(), pending_.view.size());
-        pending_.view = {};
+    if (!m_pending.view.isEmpty()) {
+        m_pending.bytes.append(m_pending.view.data(), m_pending.view.size());
+        m_pending.view = {};
     }
-    pending_.bytes.append(bytes.data(), bytes.size());
+    m_pending.bytes.append(bytes.data(), bytes.size());
 }
 
 void Reader::appendPendingByte(char b) {
-    if (!pending_.view.isEmpty()) {
-        pending_.bytes.append(pending_.view.data(), pending_.view.size());
-        pending_.view = {};
+    if (!m_pending.view.isEmpty()) {
+        m_pending.bytes.append(m_pending.view.data(), m_pending.view.size());
+        m_pending.view = {};
     }
-    pending_.bytes.append(b);
+    m_pending.bytes.append(b);
 }
 
 void Reader::flushPending() {
@@ -137,35 +137,35 @@ void Reader::flushPending() {
         return;
     // The buffers keep their capacity: a document is thousands of short runs, and a fresh
     // allocation per run cost more than decoding it.
-    pending_.decoded.resize(0);
-    decoder_.decode(currentCodePage(),
-                    pending_.view.isEmpty() ? QByteArrayView(pending_.bytes) : pending_.view,
-                    pending_.decoded);
-    pending_.view = {};
-    pending_.bytes.resize(0);
+    m_pending.decoded.resize(0);
+    m_decoder.decode(currentCodePage(),
+                     m_pending.view.isEmpty() ? QByteArrayView(m_pending.bytes) : m_pending.view,
+                     m_pending.decoded);
+    m_pending.view = {};
+    m_pending.bytes.resize(0);
     // NUL is never text, however it was written. Raw NUL bytes never reach here (the tokenizer
     // drops them) and no code page decodes another byte to U+0000.
-    if (pending_.nul) {
-        pending_.decoded.remove(QChar(0));
-        pending_.nul = false;
+    if (m_pending.nul) {
+        m_pending.decoded.remove(QChar(0));
+        m_pending.nul = false;
     }
-    emitText(pending_.decoded);
+    emitText(m_pending.decoded);
 }
 
 void Reader::emitText(QStringView text) {
     if (text.isEmpty())
         return;
     closeSurrogate();
-    if (st_.chr.hidden)
+    if (m_state.chr.hidden)
         return;
-    if (st_.assoc.any &&
-        (scriptState(Script::Complex) != st_.chr || scriptState(Script::EastAsian) != st_.chr)) {
+    if (m_state.assoc.any && (scriptState(Script::Complex) != m_state.chr ||
+                              scriptState(Script::EastAsian) != m_state.chr)) {
         emitScripts(text);
         return;
     }
     const int id = formatId();
-    builder_.text(text, formats_.formats[static_cast<size_t>(id)], formats_.idBase + id,
-                  st_.para.inTable);
+    m_builder.text(text, m_formats.formats[static_cast<size_t>(id)], m_formats.idBase + id,
+                   m_state.para.inTable);
 }
 
 void Reader::emitScripts(QStringView text) {
@@ -174,16 +174,16 @@ void Reader::emitScripts(QStringView text) {
     const CharState complex = scriptState(Script::Complex);
     const CharState eastAsian = scriptState(Script::EastAsian);
     qsizetype start = 0;
-    Script current = lastScript_;
+    Script current = m_lastScript;
     auto flush = [&](qsizetype end) {
         if (end <= start)
             return;
         const CharState& state = current == Script::Complex     ? complex
                                  : current == Script::EastAsian ? eastAsian
-                                                                : st_.chr;
+                                                                : m_state.chr;
         const int id = formatId(state);
-        builder_.text(text.sliced(start, end - start), formats_.formats[static_cast<size_t>(id)],
-                      formats_.idBase + id, st_.para.inTable);
+        m_builder.text(text.sliced(start, end - start), m_formats.formats[static_cast<size_t>(id)],
+                       m_formats.idBase + id, m_state.para.inTable);
         start = end;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -194,7 +194,7 @@ void Reader::emitScripts(QStringView text) {
         current = s;
     }
     flush(text.size());
-    lastScript_ = current;
+    m_lastScript = current;
 }
 
 void Reader::emitChar(char16_t c) {
@@ -210,29 +210,29 @@ void Reader::unicode(int value) {
     if (value == 0)
         return;
     const auto c = static_cast<char16_t>(value);
-    if (st_.dest == Dest::FontTable) {
+    if (m_state.dest == Dest::FontTable) {
         fontNameChar(c);
         return;
     }
-    if (st_.dest == Dest::LevelText) {
+    if (m_state.dest == Dest::LevelText) {
         levelTextChar(c);
         return;
     }
-    if (st_.dest != Dest::Body)
+    if (m_state.dest != Dest::Body)
         return;
     if (QChar::isHighSurrogate(c)) {
-        if (pending_.highSurrogate)
+        if (m_pending.highSurrogate)
             emitChar(0xFFFD); // clears the one waiting
-        pending_.highSurrogate = c;
+        m_pending.highSurrogate = c;
         return;
     }
     if (QChar::isLowSurrogate(c)) {
-        if (!pending_.highSurrogate) {
+        if (!m_pending.highSurrogate) {
             emitChar(0xFFFD);
             return;
         }
-        const QChar pair[2] = {QChar(pending_.highSurrogate), QChar(c)};
-        pending_.highSurrogate = 0;
+        const QChar pair[2] = {QChar(m_pending.highSurrogate), QChar(c)};
+        m_pending.highSurrogate = 0;
         emitText(QStringView(pair, 2));
         return;
     }
@@ -244,19 +244,19 @@ void Reader::unicode(int value) {
 
 void Reader::paragraphEnd(bool soft) {
     closeSurrogate();
-    lastScript_ = Script::Latin;
-    builder_.endParagraph(paragraphProps(), charFormat(), soft);
+    m_lastScript = Script::Latin;
+    m_builder.endParagraph(paragraphProps(), charFormat(), soft);
 }
 
 void Reader::textBytes(QByteArrayView bytes) {
-    if (pending_.skip > 0) {
-        const qsizetype n = std::min<qsizetype>(pending_.skip, bytes.size());
-        pending_.skip -= static_cast<int>(n);
+    if (m_pending.skip > 0) {
+        const qsizetype n = std::min<qsizetype>(m_pending.skip, bytes.size());
+        m_pending.skip -= static_cast<int>(n);
         bytes = bytes.sliced(n);
         if (bytes.isEmpty())
             return;
     }
-    switch (st_.dest) {
+    switch (m_state.dest) {
     case Dest::Body:
         appendPending(bytes);
         return;
@@ -279,8 +279,8 @@ void Reader::textBytes(QByteArrayView bytes) {
         levelTextBytes(bytes);
         return;
     case Dest::StyleSheet:
-        if (styleSheet_.entryName.size() < 256)
-            styleSheet_.entryName.append(bytes.data(), bytes.size());
+        if (m_styleSheet.entryName.size() < 256)
+            m_styleSheet.entryName.append(bytes.data(), bytes.size());
         return;
     default:
         return;
@@ -288,18 +288,18 @@ void Reader::textBytes(QByteArrayView bytes) {
 }
 
 void Reader::hexByte(unsigned char b) {
-    if (pending_.skip > 0) {
-        --pending_.skip;
+    if (m_pending.skip > 0) {
+        --m_pending.skip;
         return;
     }
-    switch (st_.dest) {
+    switch (m_state.dest) {
     case Dest::Body:
         appendPendingByte(static_cast<char>(b));
-        pending_.nul = pending_.nul || b == 0;
+        m_pending.nul = m_pending.nul || b == 0;
         return;
     case Dest::FontTable:
-        if (fontTable_.entryOpen)
-            fontTable_.entryBytes.append(static_cast<char>(b));
+        if (m_fontTable.entryOpen)
+            m_fontTable.entryBytes.append(static_cast<char>(b));
         return;
     case Dest::FieldInst:
         fieldInstructionByte(b);
@@ -313,26 +313,26 @@ void Reader::hexByte(unsigned char b) {
 }
 
 void Reader::controlSymbol(char c) {
-    if (st_.dest == Dest::Skip)
+    if (m_state.dest == Dest::Skip)
         return;
     if (c == '*') {
-        st_.star = true;
+        m_state.star = true;
         return;
     }
-    if (pending_.skip > 0) {
-        --pending_.skip;
+    if (m_pending.skip > 0) {
+        --m_pending.skip;
         return;
     }
-    if (st_.dest == Dest::FieldInst) {
+    if (m_state.dest == Dest::FieldInst) {
         fieldInstructionSymbol(c);
         return;
     }
-    if (st_.dest == Dest::FontTable) {
+    if (m_state.dest == Dest::FontTable) {
         if (c == '\\' || c == '{' || c == '}')
-            fontTable_.entryBytes.append(c);
+            m_fontTable.entryBytes.append(c);
         return;
     }
-    if (st_.dest != Dest::Body)
+    if (m_state.dest != Dest::Body)
         return;
     switch (c) {
     case '\\':
@@ -356,29 +356,29 @@ void Reader::controlSymbol(char c) {
 
 void Reader::controlWord(const Token& t) {
     const ControlWord& w = findControlWord(t.text);
-    if (st_.dest == Dest::Skip) {
+    if (m_state.dest == Dest::Skip) {
         if (w.word == Cw::Bin)
-            tokens_.takeBinary(t.hasParam ? t.param : 0);
+            m_tokens.takeBinary(t.hasParam ? t.param : 0);
         return;
     }
-    if (st_.star) {
-        st_.star = false;
+    if (m_state.star) {
+        m_state.star = false;
         if (!w.destination) {
-            st_.dest = Dest::Skip;
+            m_state.dest = Dest::Skip;
             return;
         }
     }
-    if (pending_.skip > 0 && w.word != Cw::Uc) {
-        --pending_.skip;
+    if (m_pending.skip > 0 && w.word != Cw::Uc) {
+        --m_pending.skip;
         if (w.word == Cw::Bin)
-            tokens_.takeBinary(t.hasParam ? t.param : 0);
+            m_tokens.takeBinary(t.hasParam ? t.param : 0);
         return;
     }
-    switch (w.family) {
+    switch (familyOf(w.word)) {
     case Family::None:
         return;
     case Family::Skip:
-        st_.dest = Dest::Skip;
+        m_state.dest = Dest::Skip;
         return;
     case Family::Document:
         documentWord(w, t);
@@ -407,14 +407,14 @@ void Reader::controlWord(const Token& t) {
 void Reader::documentWord(const ControlWord& w, const Token& t) {
     switch (w.word) {
     case Cw::CodePage:
-        codePages_.document = w.value;
+        m_codePages.document = w.value;
         return;
     case Cw::AnsiCpg:
         if (t.hasParam && t.param > 0)
-            codePages_.document = t.param;
+            m_codePages.document = t.param;
         return;
     case Cw::Deff:
-        codePages_.defaultFont = t.param;
+        m_codePages.defaultFont = t.param;
         return;
     default:
         return;
@@ -422,14 +422,14 @@ void Reader::documentWord(const ControlWord& w, const Token& t) {
 }
 
 void Reader::textWord(const ControlWord& w, const Token& t) {
-    const bool body = st_.dest == Dest::Body;
+    const bool body = m_state.dest == Dest::Body;
     switch (w.word) {
     case Cw::U:
         unicode(t.param);
-        pending_.skip = st_.uc;
+        m_pending.skip = m_state.uc;
         return;
     case Cw::Uc:
-        st_.uc = std::clamp(t.param, 0, 16);
+        m_state.uc = std::clamp(t.param, 0, 16);
         return;
     case Cw::Par:
         if (body)
@@ -442,7 +442,7 @@ void Reader::textWord(const ControlWord& w, const Token& t) {
     case Cw::Page:
         if (body) {
             paragraphEnd(true);
-            builder_.pageBreakBefore();
+            m_builder.pageBreakBefore();
         }
         return;
     case Cw::Symbol:

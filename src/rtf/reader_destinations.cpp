@@ -35,47 +35,47 @@ QTextListFormat::Style styleForNfc(int nfc, const QString& text) {
 
 void Reader::tableWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
-    const Dest dest = st_.dest;
+    const Dest dest = m_state.dest;
     const bool body = dest == Dest::Body;
-    ParaState& p = st_.para;
-    std::vector<ListDef>& lists = listTables_.lists;
+    ParaState& p = m_state.para;
+    std::vector<ListDef>& lists = m_listTables.lists;
     switch (w.word) {
     case Cw::FontTbl:
         enterDestination(Dest::FontTable);
-        fontTable_.entryFont = -1;
-        fontTable_.entryOpen = false;
+        m_fontTable.entryFont = -1;
+        m_fontTable.entryOpen = false;
         return;
     case Cw::ColorTbl:
         enterDestination(Dest::ColorTable);
-        colorTable_.colors.clear();
+        m_colorTable.colors.clear();
         return;
     case Cw::F:
         if (dest == Dest::FontTable) {
             commitFont();
-            fontTable_.entryFont = param;
-            fontTable_.entryCharset = -1;
-            fontTable_.entryCpg = 0;
-            fontTable_.entryBytes.clear();
-            fontTable_.entryName.clear();
-            fontTable_.entryOpen = true;
-        } else if (fontTable_.fonts.count(param)) {
-            st_.chr.font = param;
+            m_fontTable.entryFont = param;
+            m_fontTable.entryCharset = -1;
+            m_fontTable.entryCpg = 0;
+            m_fontTable.entryBytes.clear();
+            m_fontTable.entryName.clear();
+            m_fontTable.entryOpen = true;
+        } else if (m_fontTable.fonts.count(param)) {
+            m_state.chr.font = param;
         }
         return;
     case Cw::FCharset:
         if (dest == Dest::FontTable)
-            fontTable_.entryCharset = param;
+            m_fontTable.entryCharset = param;
         return;
     case Cw::Cpg:
         if (dest == Dest::FontTable)
-            fontTable_.entryCpg = param;
+            m_fontTable.entryCpg = param;
         return;
     case Cw::Red:
     case Cw::Green:
     case Cw::Blue:
         if (dest == Dest::ColorTable) {
             const int v = std::clamp(param, 0, 255);
-            ColorTable& ct = colorTable_;
+            ColorTable& ct = m_colorTable;
             (w.word == Cw::Red ? ct.red : w.word == Cw::Green ? ct.green : ct.blue) = v;
             ct.set = true;
         }
@@ -83,13 +83,13 @@ void Reader::tableWord(const ControlWord& w, const Token& t) {
 
     case Cw::StyleSheet:
         enterDestination(Dest::StyleSheet);
-        styleSheet_.entryName.clear();
+        m_styleSheet.entryName.clear();
         return;
     case Cw::ListTable:
-        st_.dest = Dest::ListTable;
+        m_state.dest = Dest::ListTable;
         return;
     case Cw::ListOverrideTable:
-        st_.dest = Dest::ListOverride;
+        m_state.dest = Dest::ListOverride;
         return;
     case Cw::List:
         if (dest == Dest::ListTable)
@@ -104,20 +104,20 @@ void Reader::tableWord(const ControlWord& w, const Token& t) {
             lists.back().levels.back().nfc = param;
         return;
     case Cw::LevelText:
-        st_.dest = dest == Dest::ListTable ? Dest::LevelText : Dest::Skip;
+        m_state.dest = dest == Dest::ListTable ? Dest::LevelText : Dest::Skip;
         return;
     case Cw::ListId:
         if (dest == Dest::ListTable && !lists.empty())
             lists.back().id = param;
         else if (dest == Dest::ListOverride)
-            listTables_.overrideListId = param;
+            m_listTables.overrideListId = param;
         return;
     case Cw::ListOverride:
-        listTables_.overrideListId = 0;
+        m_listTables.overrideListId = 0;
         return;
     case Cw::Ls:
         if (dest == Dest::ListOverride)
-            listTables_.overrides[param] = listTables_.overrideListId;
+            m_listTables.overrides[param] = m_listTables.overrideListId;
         else
             p.ls = std::max(0, param);
         return;
@@ -126,12 +126,15 @@ void Reader::tableWord(const ControlWord& w, const Token& t) {
         return;
 
     case Cw::Pn:
-        st_.dest = body ? Dest::Pn : Dest::Skip;
-        if (body && p.pnStyle >= 0)
-            p.pnStyle = QTextListFormat::ListDecimal;
+        m_state.dest = body ? Dest::Pn : Dest::Skip;
+        if (body && p.pn.kind != OldNumbering::Kind::List)
+            p.pn = {OldNumbering::Kind::List, QTextListFormat::ListDecimal};
         return;
     case Cw::PnStyle:
-        p.pnStyle = w.value;
+        p.pn = {OldNumbering::Kind::List, static_cast<QTextListFormat::Style>(w.value)};
+        return;
+    case Cw::PnLvlCont:
+        p.pn.kind = OldNumbering::Kind::Continuation;
         return;
     case Cw::PnLvlBody:
         p.pnLevel = 0;
@@ -148,20 +151,20 @@ void Reader::fontTableBytes(QByteArrayView bytes) {
     for (char c : bytes) {
         if (c == ';')
             commitFont();
-        else if (fontTable_.entryOpen)
-            fontTable_.entryBytes.append(c);
+        else if (m_fontTable.entryOpen)
+            m_fontTable.entryBytes.append(c);
     }
 }
 
 void Reader::fontNameChar(char16_t c) {
-    FontTable& ft = fontTable_;
+    FontTable& ft = m_fontTable;
     ft.entryName += QString::fromLatin1(ft.entryBytes);
     ft.entryBytes.clear();
     ft.entryName += QChar(c);
 }
 
 void Reader::commitFont() {
-    FontTable& ft = fontTable_;
+    FontTable& ft = m_fontTable;
     if (!ft.entryOpen)
         return;
     ft.entryOpen = false;
@@ -173,14 +176,14 @@ void Reader::commitFont() {
     else if (ft.entryCharset >= 0)
         font.codePage = codePageForCharset(ft.entryCharset);
     QString name = ft.entryName;
-    decoder_.decode(font.codePage ? font.codePage : codePages_.document, ft.entryBytes, name);
+    m_decoder.decode(font.codePage ? font.codePage : m_codePages.document, ft.entryBytes, name);
     if (font.codePage == kCodePageSymbol) {
         // The name itself is plain text even in a symbol font.
         name = ft.entryName + QString::fromLatin1(ft.entryBytes);
     }
     font.name = name.trimmed();
     ft.fonts[ft.entryFont] = font;
-    codePages_.valid = false;
+    m_codePages.valid = false;
     ft.entryBytes.clear();
     ft.entryName.clear();
     ft.entryFont = -1;
@@ -189,15 +192,15 @@ void Reader::commitFont() {
 void Reader::commitStyle() {
     // A heading style is known by its outline level, or else by its name: some word
     // processors give their heading styles no outline level of their own.
-    StyleSheet& ss = styleSheet_;
-    int outline = st_.para.outline;
+    StyleSheet& ss = m_styleSheet;
+    int outline = m_state.para.outline;
     const QByteArray name = ss.entryName.trimmed().chopped(ss.entryName.trimmed().endsWith(';'));
     ss.entryName.clear();
     if (outline < 0 && name.size() == 9 && name.toLower().startsWith("heading ") &&
         name[8] >= '1' && name[8] <= '9')
         outline = name[8] - '1';
     if (outline >= 0)
-        ss.outlines[st_.para.style] = outline;
+        ss.outlines[m_state.para.style] = outline;
 }
 
 void Reader::colorTableBytes(QByteArrayView bytes) {
@@ -207,14 +210,14 @@ void Reader::colorTableBytes(QByteArrayView bytes) {
 }
 
 void Reader::commitColor() {
-    ColorTable& ct = colorTable_;
+    ColorTable& ct = m_colorTable;
     ct.colors.push_back(ct.set ? QColor(ct.red, ct.green, ct.blue) : QColor());
     ct.red = ct.green = ct.blue = 0;
     ct.set = false;
 }
 
 void Reader::levelTextBytes(QByteArrayView bytes) {
-    std::vector<ListDef>& lists = listTables_.lists;
+    std::vector<ListDef>& lists = m_listTables.lists;
     if (!lists.empty() && !lists.back().levels.empty())
         lists.back().levels.back().text += QString::fromLatin1(bytes);
 }
@@ -224,19 +227,19 @@ void Reader::levelTextByte(unsigned char b) {
 }
 
 void Reader::levelTextChar(char16_t c) {
-    std::vector<ListDef>& lists = listTables_.lists;
+    std::vector<ListDef>& lists = m_listTables.lists;
     if (!lists.empty() && !lists.back().levels.empty())
         lists.back().levels.back().text += QChar(c);
 }
 
 bool Reader::listStyle(int ls, int ilvl, QTextListFormat::Style& style) const {
     int listId = 0;
-    auto ov = listTables_.overrides.find(ls);
-    if (ov != listTables_.overrides.end())
+    auto ov = m_listTables.overrides.find(ls);
+    if (ov != m_listTables.overrides.end())
         listId = ov->second;
     int nfc = 23;
     QString text;
-    for (const ListDef& def : listTables_.lists) {
+    for (const ListDef& def : m_listTables.lists) {
         if (def.id == listId && !def.levels.empty()) {
             const ListLevel& level =
                 def.levels[std::min<size_t>(static_cast<size_t>(ilvl), def.levels.size() - 1)];

@@ -1,5 +1,6 @@
 // The reader's character and paragraph properties, and the formats and paragraph properties
 // the builder gets from them.
+#include "format_keys.h"
 #include "reader_state.h"
 
 #include <algorithm>
@@ -9,13 +10,13 @@ namespace kt::rtf::detail {
 void Reader::paragraphWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
     const bool on = !t.hasParam || param != 0;
-    ParaState& p = st_.para;
+    ParaState& p = m_state.para;
     switch (w.word) {
     case Cw::Pard:
         p = ParaState();
         return;
     case Cw::Align:
-        p.align = static_cast<char>(w.value);
+        p.align = static_cast<Align>(w.value);
         return;
     case Cw::Li:
         p.li = std::clamp(param, -31680, 31680);
@@ -39,7 +40,7 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
         p.slMult = on;
         return;
     case Cw::Direction:
-        p.dir = static_cast<std::uint8_t>(w.value);
+        p.direction = static_cast<Direction>(w.value);
         return;
     case Cw::PageBb:
         p.pageBreakBefore = on;
@@ -58,19 +59,20 @@ void Reader::paragraphWord(const ControlWord& w, const Token& t) {
 void Reader::characterWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
     const bool on = !t.hasParam || param != 0;
-    CharState& c = st_.chr;
+    CharState& c = m_state.chr;
     switch (w.word) {
     case Cw::Plain: {
         const int link = c.link;
         c = CharState();
         c.link = link;
-        st_.assoc = AssociatedProps();
+        m_state.assoc = AssociatedProps();
         return;
     }
     case Cw::AssocMode:
     case Cw::AssocB:
     case Cw::AssocI:
     case Cw::AssocFs:
+    case Cw::AssocF:
         associatedWord(w, t);
         return;
     case Cw::B:
@@ -112,8 +114,11 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
     case Cw::Background:
         c.bg = param;
         return;
+    case Cw::Spacing:
+        c.spacing = std::clamp(param, -6336, 6336) * w.value;
+        return;
     case Cw::Caps:
-        c.caps = static_cast<std::uint8_t>(on ? w.value : 0);
+        c.caps = on ? static_cast<Caps>(w.value) : Caps::None;
         return;
     default:
         return;
@@ -121,38 +126,43 @@ void Reader::characterWord(const ControlWord& w, const Token& t) {
 }
 
 void Reader::associatedWord(const ControlWord& w, const Token& t) {
-    AssociatedProps& a = st_.assoc;
+    AssociatedProps& a = m_state.assoc;
     const bool on = !t.hasParam || t.param != 0;
     if (w.word == Cw::AssocMode) {
-        a.mode = static_cast<std::uint8_t>(w.value);
+        a.target = static_cast<AssocTarget>(w.value);
         return;
     }
-    if (a.mode > 1)
+    if (a.target == AssocTarget::None)
         return;
-    ScriptProps& s = a.mode == 0 ? a.complex : a.eastAsian;
+    ScriptProps& s = a.target == AssocTarget::Complex ? a.complex : a.eastAsian;
     if (w.word == Cw::AssocB)
         s.bold = on ? 1 : 0;
     else if (w.word == Cw::AssocI)
         s.italic = on ? 1 : 0;
+    else if (w.word == Cw::AssocF)
+        s.font = m_fontTable.fonts.count(t.param) ? t.param : -1;
     else
         s.size = (t.hasParam && t.param >= 2 && t.param <= 3276) ? t.param : 0;
     a.any = true;
 }
 
 CharState Reader::scriptState(Script script) const {
-    CharState c = st_.chr;
-    const ScriptProps& s = script == Script::Complex ? st_.assoc.complex : st_.assoc.eastAsian;
+    CharState c = m_state.chr;
+    const ScriptProps& s =
+        script == Script::Complex ? m_state.assoc.complex : m_state.assoc.eastAsian;
     if (s.bold >= 0)
         c.bold = s.bold != 0;
     if (s.italic >= 0)
         c.italic = s.italic != 0;
     if (s.size > 0)
         c.size = s.size;
+    if (s.font >= 0)
+        c.font = s.font;
     return c;
 }
 
 int Reader::formatId(const CharState& state) {
-    FormatCache& fc = formats_;
+    FormatCache& fc = m_formats;
     if (fc.currentId >= 0 && fc.currentState == state)
         return fc.currentId;
     if (fc.previousId >= 0 && fc.previousState == state) {
@@ -183,22 +193,19 @@ int Reader::formatId(const CharState& state) {
 
 void Reader::forgetFormats() {
     // The builder tells runs apart by id: ids of forgotten formats are never given again.
-    formats_.idBase += static_cast<int>(formats_.formats.size());
-    formats_.ids.clear();
-    formats_.formats.clear();
-    formats_.currentId = formats_.previousId = -1;
+    m_formats.idBase += static_cast<int>(m_formats.formats.size());
+    m_formats.ids.clear();
+    m_formats.formats.clear();
+    m_formats.currentId = m_formats.previousId = -1;
 }
-
-// A private format property: the font's name as a plain string, for hashing only.
-constexpr int kFontNameKey = QTextFormat::UserProperty + 0x4B54;
 
 QTextCharFormat Reader::makeFormat(const CharState& c) const {
     // Only what differs from plain text is set: fewer properties, cheaper format lookups.
     QTextCharFormat f;
-    const int font = c.font >= 0 ? c.font : codePages_.defaultFont;
+    const int font = c.font >= 0 ? c.font : m_codePages.defaultFont;
     if (font >= 0) {
-        auto it = fontTable_.fonts.find(font);
-        if (it != fontTable_.fonts.end() && !it->second.name.isEmpty()) {
+        auto it = m_fontTable.fonts.find(font);
+        if (it != m_fontTable.fonts.end() && !it->second.name.isEmpty()) {
             f.setFontFamilies(QStringList{it->second.name});
             // The document's format table hashes a list by its type alone, so formats that
             // differ only in their families would all collide and every run inserted would be
@@ -218,40 +225,44 @@ QTextCharFormat Reader::makeFormat(const CharState& c) const {
         f.setFontStrikeOut(true);
     if (c.valign != QTextCharFormat::AlignNormal)
         f.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(c.valign));
-    const std::vector<QColor>& colors = colorTable_.colors;
+    const std::vector<QColor>& colors = m_colorTable.colors;
     if (c.fg >= 0 && static_cast<size_t>(c.fg) < colors.size() && colors[c.fg].isValid())
         f.setForeground(colors[c.fg]);
     if (c.bg >= 0 && static_cast<size_t>(c.bg) < colors.size() && colors[c.bg].isValid())
         f.setBackground(colors[c.bg]);
-    if (c.caps == 1)
+    if (c.spacing != 0) {
+        f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        f.setFontLetterSpacing(c.spacing / 20.0);
+    }
+    if (c.caps == Caps::All)
         f.setFontCapitalization(QFont::AllUppercase);
-    else if (c.caps == 2)
+    else if (c.caps == Caps::Small)
         f.setFontCapitalization(QFont::SmallCaps);
-    if (c.link > 0 && static_cast<size_t>(c.link) <= fields_.links.size()) {
+    if (c.link > 0 && static_cast<size_t>(c.link) <= m_fields.links.size()) {
         f.setAnchor(true);
-        f.setAnchorHref(fields_.links[c.link - 1]);
+        f.setAnchorHref(m_fields.links[c.link - 1]);
     }
     return f;
 }
 
 ParagraphProps Reader::paragraphProps() const {
-    const ParaState& p = st_.para;
+    const ParaState& p = m_state.para;
     ParagraphProps props;
     QTextBlockFormat& b = props.block;
     switch (p.align) {
-    case 'l':
+    case Align::Left:
         b.setAlignment(Qt::AlignLeft);
         break;
-    case 'r':
+    case Align::Right:
         b.setAlignment(Qt::AlignRight);
         break;
-    case 'c':
+    case Align::Center:
         b.setAlignment(Qt::AlignHCenter);
         break;
-    case 'j':
+    case Align::Justify:
         b.setAlignment(Qt::AlignJustify);
         break;
-    default:
+    case Align::None:
         break;
     }
     if (p.ls > 0) {
@@ -259,10 +270,10 @@ ParagraphProps Reader::paragraphProps() const {
             props.listKey = p.ls;
             props.listLevel = p.ilvl;
         }
-    } else if (p.pnStyle < 0) {
-        props.listKey = -100 + p.pnStyle;
+    } else if (p.pn.kind == OldNumbering::Kind::List) {
+        props.listKey = oldListKey(p.pn.style);
         props.listLevel = p.pnLevel;
-        props.listStyle = static_cast<QTextListFormat::Style>(p.pnStyle);
+        props.listStyle = p.pn.style;
     }
     if (props.listKey == 0) {
         // A list carries its own indentation; the paragraph's would count twice.
@@ -283,17 +294,17 @@ ParagraphProps Reader::paragraphProps() const {
         b.setLineHeight(p.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
     else if (p.sl > 0 && !p.slMult)
         b.setLineHeight(p.sl / 20.0, QTextBlockFormat::MinimumHeight);
-    if (p.dir == 1)
+    if (p.direction == Direction::LeftToRight)
         b.setLayoutDirection(Qt::LeftToRight);
-    else if (p.dir == 2)
+    else if (p.direction == Direction::RightToLeft)
         b.setLayoutDirection(Qt::RightToLeft);
     if (p.pageBreakBefore)
         b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     // A heading's level is its own or its style's; the toolkit knows six.
     int outline = p.outline;
     if (outline < 0) {
-        auto it = styleSheet_.outlines.find(p.style);
-        if (it != styleSheet_.outlines.end())
+        auto it = m_styleSheet.outlines.find(p.style);
+        if (it != m_styleSheet.outlines.end())
             outline = it->second;
     }
     if (outline >= 0 && outline < 6)

@@ -63,118 +63,118 @@ constexpr qsizetype kMaxPictureBytes = qsizetype(1) << 30;
 
 void Reader::objectWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
-    const Dest dest = st_.dest;
+    const Dest dest = m_state.dest;
     const bool body = dest == Dest::Body;
-    std::vector<QString>& instructions = fields_.instructions;
+    std::vector<QString>& instructions = m_fields.instructions;
     switch (w.word) {
     case Cw::Pict:
         if (body || dest == Dest::Container ||
-            (dest == Dest::ShapeValue && shape_.property.trimmed() == "pib")) {
+            (dest == Dest::ShapeValue && m_shape.property.trimmed() == "pib")) {
             enterDestination(Dest::Pict);
-            picture_ = Picture();
-            picture_.inShape = dest == Dest::ShapeValue;
+            m_picture = Picture();
+            m_picture.inShape = dest == Dest::ShapeValue;
         } else {
-            st_.dest = Dest::Skip;
+            m_state.dest = Dest::Skip;
         }
         return;
     case Cw::ShpPict:
-        st_.dest = body ? Dest::Container : Dest::Skip;
+        m_state.dest = body ? Dest::Container : Dest::Skip;
         return;
     case Cw::Shp:
         if (body || dest == Dest::Container) {
             enterDestination(Dest::Shape);
-            shape_.left = shape_.right = shape_.top = shape_.bottom = 0;
-            shape_.property.clear();
+            m_shape.left = m_shape.right = m_shape.top = m_shape.bottom = 0;
+            m_shape.property.clear();
         } else {
-            st_.dest = Dest::Skip;
+            m_state.dest = Dest::Skip;
         }
         return;
     case Cw::ShpInst:
         if (dest != Dest::Shape)
-            st_.dest = Dest::Skip;
+            m_state.dest = Dest::Skip;
         return;
     case Cw::Sn:
         if (dest == Dest::Shape) {
             enterDestination(Dest::ShapeName);
-            shape_.property.clear();
+            m_shape.property.clear();
         } else {
-            st_.dest = Dest::Skip;
+            m_state.dest = Dest::Skip;
         }
         return;
     case Cw::Sv:
-        st_.dest = dest == Dest::Shape ? Dest::ShapeValue : Dest::Skip;
+        m_state.dest = dest == Dest::Shape ? Dest::ShapeValue : Dest::Skip;
         return;
     case Cw::ShpLeft:
-        shape_.left = param;
+        m_shape.left = param;
         return;
     case Cw::ShpRight:
-        shape_.right = param;
+        m_shape.right = param;
         return;
     case Cw::ShpTop:
-        shape_.top = param;
+        m_shape.top = param;
         return;
     case Cw::ShpBottom:
-        shape_.bottom = param;
+        m_shape.bottom = param;
         return;
     case Cw::Container:
-        st_.dest = body ? Dest::Container : Dest::Skip;
+        m_state.dest = body ? Dest::Container : Dest::Skip;
         return;
     case Cw::Result:
-        st_.dest = dest == Dest::Container ? Dest::Body : Dest::Skip;
+        m_state.dest = dest == Dest::Container ? Dest::Body : Dest::Skip;
         return;
     case Cw::Field:
         if (body) {
             if (instructions.size() < 100000) {
-                st_.field = static_cast<int>(instructions.size());
+                m_state.field = static_cast<int>(instructions.size());
                 instructions.emplace_back();
             } else {
-                st_.field = -1;
+                m_state.field = -1;
             }
         }
         return;
     case Cw::FldInst:
-        st_.dest = body ? Dest::FieldInst : Dest::Skip;
+        m_state.dest = body ? Dest::FieldInst : Dest::Skip;
         return;
     case Cw::FldRslt:
         if (!body) {
-            st_.dest = Dest::Skip;
+            m_state.dest = Dest::Skip;
             return;
         }
-        if (st_.field >= 0 && static_cast<size_t>(st_.field) < instructions.size()) {
-            const QString target = hyperlinkTarget(instructions[st_.field]);
+        if (m_state.field >= 0 && static_cast<size_t>(m_state.field) < instructions.size()) {
+            const QString target = hyperlinkTarget(instructions[m_state.field]);
             if (!target.isEmpty()) {
-                fields_.links.push_back(target);
-                st_.chr.link = static_cast<int>(fields_.links.size());
+                m_fields.links.push_back(target);
+                m_state.chr.link = static_cast<int>(m_fields.links.size());
             }
         }
         return;
 
     case Cw::PictureKind:
         if (dest == Dest::Pict)
-            picture_.kind = w.value;
+            m_picture.kind = static_cast<PictureKind>(w.value);
         return;
     case Cw::PicW:
-        picture_.picw = param;
+        m_picture.picw = param;
         return;
     case Cw::PicH:
-        picture_.pich = param;
+        m_picture.pich = param;
         return;
     case Cw::PicWGoal:
-        picture_.goalw = param;
+        m_picture.goalw = param;
         return;
     case Cw::PicHGoal:
-        picture_.goalh = param;
+        m_picture.goalh = param;
         return;
     case Cw::PicScaleX:
-        picture_.scalex = param;
+        m_picture.scalex = param;
         return;
     case Cw::PicScaleY:
-        picture_.scaley = param;
+        m_picture.scaley = param;
         return;
     case Cw::Bin: {
-        const QByteArrayView bytes = tokens_.takeBinary(t.hasParam ? param : 0);
-        if (dest == Dest::Pict && picture_.data.size() < kMaxPictureBytes)
-            picture_.data.append(bytes.data(), bytes.size());
+        const QByteArrayView bytes = m_tokens.takeBinary(t.hasParam ? param : 0);
+        if (dest == Dest::Pict && m_picture.data.size() < kMaxPictureBytes)
+            m_picture.data.append(bytes.data(), bytes.size());
         return;
     }
     default:
@@ -187,50 +187,51 @@ void Reader::pictureHex(QByteArrayView bytes) {
         const int v = hexValue(c);
         if (v < 0)
             continue;
-        if (picture_.nibble < 0) {
-            picture_.nibble = v;
+        if (m_picture.nibble < 0) {
+            m_picture.nibble = v;
         } else {
-            if (picture_.data.size() < kMaxPictureBytes)
-                picture_.data.append(static_cast<char>(picture_.nibble * 16 + v));
-            picture_.nibble = -1;
+            if (m_picture.data.size() < kMaxPictureBytes)
+                m_picture.data.append(static_cast<char>(m_picture.nibble * 16 + v));
+            m_picture.nibble = -1;
         }
     }
 }
 
 void Reader::fieldInstructionBytes(QByteArrayView bytes) {
-    if (st_.field >= 0 && static_cast<size_t>(st_.field) < fields_.instructions.size() &&
-        fields_.instructions[st_.field].size() < 100000)
-        fields_.instructions[st_.field] += QString::fromLatin1(bytes);
+    if (m_state.field >= 0 && static_cast<size_t>(m_state.field) < m_fields.instructions.size() &&
+        m_fields.instructions[m_state.field].size() < 100000)
+        m_fields.instructions[m_state.field] += QString::fromLatin1(bytes);
 }
 
 void Reader::fieldInstructionByte(unsigned char b) {
-    if (st_.field >= 0 && static_cast<size_t>(st_.field) < fields_.instructions.size())
-        decoder_.decode(currentCodePage(), QByteArrayView(reinterpret_cast<char*>(&b), 1),
-                        fields_.instructions[st_.field]);
+    if (m_state.field >= 0 && static_cast<size_t>(m_state.field) < m_fields.instructions.size())
+        m_decoder.decode(currentCodePage(), QByteArrayView(reinterpret_cast<char*>(&b), 1),
+                         m_fields.instructions[m_state.field]);
 }
 
 void Reader::fieldInstructionSymbol(char c) {
-    if ((c == '\\' || c == '{' || c == '}') && st_.field >= 0 &&
-        static_cast<size_t>(st_.field) < fields_.instructions.size())
-        fields_.instructions[st_.field] += QLatin1Char(c);
+    if ((c == '\\' || c == '{' || c == '}') && m_state.field >= 0 &&
+        static_cast<size_t>(m_state.field) < m_fields.instructions.size())
+        m_fields.instructions[m_state.field] += QLatin1Char(c);
 }
 
 void Reader::shapeNameBytes(QByteArrayView bytes) {
-    if (shape_.property.size() < 64)
-        shape_.property.append(bytes.data(), std::min<qsizetype>(bytes.size(), 64));
+    if (m_shape.property.size() < 64)
+        m_shape.property.append(bytes.data(), std::min<qsizetype>(bytes.size(), 64));
 }
 
 void Reader::emitPicture() {
-    Picture pic = std::move(picture_);
-    picture_ = Picture();
-    if (pic.kind == 0 || pic.data.isEmpty())
+    Picture pic = std::move(m_picture);
+    m_picture = Picture();
+    if (pic.kind == PictureKind::Other || pic.data.isEmpty())
         return;
     const QByteArray hash =
         QCryptographicHash::hash(pic.data, QCryptographicHash::Sha1).toHex().left(20);
-    const QString name = QStringLiteral("rtfimage:%1.%2")
-                             .arg(QString::fromLatin1(hash),
-                                  pic.kind == 1 ? QStringLiteral("png") : QStringLiteral("jpg"));
-    document_.addResource(QTextDocument::ImageResource, QUrl(name), QVariant(pic.data));
+    const QString name =
+        QStringLiteral("rtfimage:%1.%2")
+            .arg(QString::fromLatin1(hash),
+                 pic.kind == PictureKind::Png ? QStringLiteral("png") : QStringLiteral("jpg"));
+    m_document.addResource(QTextDocument::ImageResource, QUrl(name), QVariant(pic.data));
 
     double width = 0;
     double height = 0;
@@ -239,9 +240,9 @@ void Reader::emitPicture() {
     if (pic.goalw > 0 && pic.goalh > 0) {
         width = pic.goalw / 15.0 * sx;
         height = pic.goalh / 15.0 * sy;
-    } else if (pic.inShape && shape_.right > shape_.left && shape_.bottom > shape_.top) {
-        width = (static_cast<double>(shape_.right) - shape_.left) / 15.0;
-        height = (static_cast<double>(shape_.bottom) - shape_.top) / 15.0;
+    } else if (pic.inShape && m_shape.right > m_shape.left && m_shape.bottom > m_shape.top) {
+        width = (static_cast<double>(m_shape.right) - m_shape.left) / 15.0;
+        height = (static_cast<double>(m_shape.bottom) - m_shape.top) / 15.0;
     } else {
         QBuffer buffer(&pic.data);
         QImageReader reader(&buffer);
@@ -257,8 +258,8 @@ void Reader::emitPicture() {
         format.setWidth(width);
         format.setHeight(height);
     }
-    if (!st_.chr.hidden)
-        builder_.image(format, st_.para.inTable);
+    if (!m_state.chr.hidden)
+        m_builder.image(format, m_state.para.inTable);
 }
 
 } // namespace kt::rtf::detail

@@ -7,22 +7,22 @@ namespace kt::rtf::detail {
 void Reader::rowWord(const ControlWord& w, const Token& t) {
     const int param = t.param;
     const bool on = !t.hasParam || param != 0;
-    const bool body = st_.dest == Dest::Body;
-    RowDefinition& row = row_;
+    const bool body = m_state.dest == Dest::Body;
+    RowDefinition& row = m_row;
     switch (w.word) {
     case Cw::InTbl:
-        st_.para.inTable = on;
+        m_state.para.inTable = on;
         return;
     case Cw::Itap:
-        st_.para.itap = param;
-        st_.para.inTable = param > 0;
+        m_state.para.itap = param;
+        m_state.para.inTable = param > 0;
         return;
     case Cw::Trowd:
         row.cells = 0;
         row.cellFlags = 0;
         row.merges.clear();
         row.edges.clear();
-        builder_.setRowDefinition(0, {}, {});
+        m_builder.setRowDefinition(0, {}, {});
         return;
     case Cw::Cellx:
         if (row.cellFlags)
@@ -32,7 +32,7 @@ void Reader::rowWord(const ControlWord& w, const Token& t) {
             ++row.cells;
             row.edges.push_back(param);
         }
-        builder_.setRowDefinition(row.cells, row.merges, row.edges);
+        m_builder.setRowDefinition(row.cells, row.merges, row.edges);
         return;
     case Cw::CellMerge:
         row.cellFlags |= w.value;
@@ -40,12 +40,12 @@ void Reader::rowWord(const ControlWord& w, const Token& t) {
     case Cw::Cell:
         if (body) {
             closeSurrogate();
-            builder_.endCell(paragraphProps(), charFormat());
+            m_builder.endCell(paragraphProps(), charFormat());
         }
         return;
     case Cw::Row:
         if (body)
-            builder_.endRow();
+            m_builder.endRow();
         return;
     default:
         return;

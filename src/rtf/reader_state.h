@@ -15,9 +15,11 @@
 #include "tokenizer.h"
 
 #include <QColor>
+#include <QHash>
 #include <QTextCharFormat>
 
 #include <cstdint>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -48,42 +50,49 @@ struct CharState {
     int size = 24; // half-points
     int fg = -1;
     int bg = -1;
-    int link = 0; // 1-based index into the reader's links
+    int link = 0;    // 1-based index into the reader's links
+    int spacing = 0; // added between letters, twips
     bool bold = false;
     bool italic = false;
     bool strike = false;
     bool hidden = false;
     std::uint8_t underline = QTextCharFormat::NoUnderline;
     std::uint8_t valign = QTextCharFormat::AlignNormal;
-    std::uint8_t caps = 0; // 0 none, 1 all capitals, 2 small capitals
+    Caps caps = Caps::None;
+    std::uint8_t unused = 0; // no padding: the hash reads the state's bytes
     bool operator==(const CharState&) const = default;
 };
 
+// The state's bytes are its value, so a new field needs nothing here; one that leaves padding
+// bytes (whose contents are unspecified) stops the build.
+static_assert(std::has_unique_object_representations_v<CharState>,
+              "CharState has padding: fill it with a field of its own");
 struct CharStateHash {
-    size_t operator()(const CharState& c) const {
-        size_t h = static_cast<size_t>(c.font) * 1000003u;
-        for (int v :
-             {c.size, c.fg, c.bg, c.link,
-              (c.bold ? 1 : 0) | (c.italic ? 2 : 0) | (c.strike ? 4 : 0) | (c.hidden ? 8 : 0) |
-                  (c.underline << 4) | (c.valign << 8) | (c.caps << 12)})
-            h = (h ^ static_cast<size_t>(v)) * 1099511628211u;
-        return h;
-    }
+    size_t operator()(const CharState& c) const { return qHashBits(&c, sizeof c); }
 };
 
-// Bold, italic and size of one kind of script where a word processor set them apart from the
-// rest of the run (\ab, \ai, \afs): -1 and 0 mean as the rest.
+// Bold, italic, size and font of one kind of script where a word processor set them apart from
+// the rest of the run (\ab, \ai, \afs, \af): -1 and 0 mean as the rest.
 struct ScriptProps {
     std::int8_t bold = -1;
     std::int8_t italic = -1;
     int size = 0;
+    int font = -1;
 };
 
 struct AssociatedProps {
-    ScriptProps complex;   // after \rtlch: right-to-left, Indic, Thai...
-    ScriptProps eastAsian; // after \dbch
-    std::uint8_t mode = 0; // which of them \ab, \ai and \afs set: 0 complex, 1 East Asian, 2 none
-    bool any = false;      // any of them set
+    ScriptProps complex;                       // after \rtlch: right-to-left, Indic, Thai...
+    ScriptProps eastAsian;                     // after \dbch
+    AssocTarget target = AssocTarget::Complex; // which of them the associated words set
+    bool any = false;                          // any of them set
+};
+
+// Old-style paragraph numbering (\pn): none, a list of a style, or (\pnlvlcont) a paragraph
+// inside the item before it, with no number of its own.
+struct OldNumbering {
+    enum class Kind : std::uint8_t { None, List, Continuation };
+    Kind kind = Kind::None;
+    QTextListFormat::Style style = QTextListFormat::ListDecimal;
 };
 
 struct ParaState {
@@ -91,12 +100,12 @@ struct ParaState {
     int sl = 0;                                 // line spacing: twips, negative exact
     bool slMult = false;                        // sl is in 240ths of a line
     int ls = 0, ilvl = 0, itap = 0;
-    int pnStyle = 0; // a QTextListFormat::Style (all negative), 0 none, 1 a continuation
+    OldNumbering pn;
     int pnLevel = 0;
-    int style = 0;        // \s: the paragraph style
-    int outline = -1;     // \outlinelevel: 0 a first-level heading, -1 none
-    char align = 0;       // 'l', 'r', 'c', 'j' or none
-    std::uint8_t dir = 0; // 1 left-to-right, 2 right-to-left
+    int style = 0;    // \s: the paragraph style
+    int outline = -1; // \outlinelevel: 0 a first-level heading, -1 none
+    Align align = Align::None;
+    Direction direction = Direction::None;
     bool pageBreakBefore = false;
     bool inTable = false;
 };
@@ -191,7 +200,7 @@ struct Shape {
 };
 
 struct Picture {
-    int kind = 0; // 1 PNG, 2 JPEG, 0 anything else
+    PictureKind kind = PictureKind::Other;
     QByteArray data;
     int nibble = -1;
     int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
@@ -220,7 +229,7 @@ struct FormatCache {
 class Reader {
 public:
     Reader(QByteArrayView data, QTextDocument& document)
-        : tokens_(data), document_(document), builder_(document) {}
+        : m_tokens(data), m_document(document), m_builder(document) {}
 
     void run();
 
@@ -236,7 +245,7 @@ private:
     void documentWord(const ControlWord& w, const Token& t);
     void textWord(const ControlWord& w, const Token& t);
 
-    bool hasPending() const { return !pending_.view.isEmpty() || !pending_.bytes.isEmpty(); }
+    bool hasPending() const { return !m_pending.view.isEmpty() || !m_pending.bytes.isEmpty(); }
     inline void appendPending(QByteArrayView bytes);
     inline void appendPendingByte(char b);
     void flushPending();
@@ -245,8 +254,8 @@ private:
     void emitChar(char16_t c);
     void unicode(int value);
     void closeSurrogate() {
-        if (pending_.highSurrogate) {
-            pending_.highSurrogate = 0;
+        if (m_pending.highSurrogate) {
+            m_pending.highSurrogate = 0;
             emitChar(0xFFFD);
         }
     }
@@ -254,28 +263,28 @@ private:
     int fontCodePage(int font) const;
     // Asked for every text run; the answer changes only with the font or the tables.
     int currentCodePage() {
-        CodePages& cp = codePages_;
-        if (!cp.valid || cp.font != st_.chr.font || cp.documentSeen != cp.document ||
+        CodePages& cp = m_codePages;
+        if (!cp.valid || cp.font != m_state.chr.font || cp.documentSeen != cp.document ||
             cp.defaultSeen != cp.defaultFont) {
-            cp.font = st_.chr.font;
+            cp.font = m_state.chr.font;
             cp.documentSeen = cp.document;
             cp.defaultSeen = cp.defaultFont;
-            cp.page = fontCodePage(st_.chr.font);
+            cp.page = fontCodePage(m_state.chr.font);
             cp.valid = true;
         }
         return cp.page;
     }
-    void enterDestination(Dest dest) { st_.dest = dest; }
+    void enterDestination(Dest dest) { m_state.dest = dest; }
 
     // reader_format.cpp
     void paragraphWord(const ControlWord& w, const Token& t);
     void characterWord(const ControlWord& w, const Token& t);
-    int formatId() { return formatId(st_.chr); }
+    int formatId() { return formatId(m_state.chr); }
     int formatId(const CharState& state);
     void associatedWord(const ControlWord& w, const Token& t);
     CharState scriptState(Script script) const;
     const QTextCharFormat& charFormat() {
-        return formats_.formats[static_cast<size_t>(formatId())];
+        return m_formats.formats[static_cast<size_t>(formatId())];
     }
     QTextCharFormat makeFormat(const CharState& c) const;
     void forgetFormats();
@@ -307,28 +316,28 @@ private:
     void shapeNameBytes(QByteArrayView bytes);
     void emitPicture();
 
-    Tokenizer tokens_;
-    QTextDocument& document_;
-    DocumentBuilder builder_;
-    TextDecoder decoder_;
+    Tokenizer m_tokens;
+    QTextDocument& m_document;
+    DocumentBuilder m_builder;
+    TextDecoder m_decoder;
 
-    std::vector<GroupState> stack_;
-    GroupState st_;
-    size_t overflow_ = 0;
-    bool started_ = false;
+    std::vector<GroupState> m_stack;
+    GroupState m_state;
+    size_t m_overflow = 0;
+    bool m_started = false;
 
-    PendingText pending_;
-    CodePages codePages_;
-    FontTable fontTable_;
-    ColorTable colorTable_;
-    ListTables listTables_;
-    StyleSheet styleSheet_;
-    RowDefinition row_;
-    Shape shape_;
-    Picture picture_;
-    Fields fields_;
-    FormatCache formats_;
-    Script lastScript_ = Script::Latin; // of the last letter, for the neutral text after it
+    PendingText m_pending;
+    CodePages m_codePages;
+    FontTable m_fontTable;
+    ColorTable m_colorTable;
+    ListTables m_listTables;
+    StyleSheet m_styleSheet;
+    RowDefinition m_row;
+    Shape m_shape;
+    Picture m_picture;
+    Fields m_fields;
+    FormatCache m_formats;
+    Script m_lastScript = Script::Latin; // of the last letter, for the neutral text after it
 };
 
 } // namespace kt::rtf::detail

@@ -50,34 +50,34 @@ int hexValue(char c) {
 }
 
 Token Tokenizer::next() {
-    const char* d = data_.data();
-    const qsizetype n = data_.size();
-    while (pos_ < n) {
-        const char c = d[pos_];
+    const char* d = m_data.data();
+    const qsizetype n = m_data.size();
+    while (m_pos < n) {
+        const char c = d[m_pos];
         switch (c) {
         case '{':
-            ++pos_;
+            ++m_pos;
             return kind(Token::GroupOpen);
         case '}':
-            ++pos_;
+            ++m_pos;
             return kind(Token::GroupClose);
         case '\r':
         case '\n':
         case '\0':
             // Raw line ends are layout of the file, not text; NUL bytes never end the document.
-            ++pos_;
+            ++m_pos;
             continue;
         case '\t':
-            ++pos_;
+            ++m_pos;
             return word("tab", 3);
         case '\\': {
-            if (pos_ + 1 >= n) {
-                pos_ = n;
+            if (m_pos + 1 >= n) {
+                m_pos = n;
                 return Token{};
             }
-            const char s = d[pos_ + 1];
+            const char s = d[m_pos + 1];
             if (isLetter(s)) {
-                const qsizetype start = pos_ + 1;
+                const qsizetype start = m_pos + 1;
                 qsizetype p = start;
                 while (p < n && isLetter(d[p]))
                     ++p;
@@ -107,24 +107,24 @@ Token Tokenizer::next() {
                 }
                 if (p < n && d[p] == ' ')
                     ++p;
-                pos_ = p;
+                m_pos = p;
                 return t;
             }
             if (s == '\'') {
-                const int hi = pos_ + 2 < n ? hexValue(d[pos_ + 2]) : -1;
-                const int lo = pos_ + 3 < n ? hexValue(d[pos_ + 3]) : -1;
+                const int hi = m_pos + 2 < n ? hexValue(d[m_pos + 2]) : -1;
+                const int lo = m_pos + 3 < n ? hexValue(d[m_pos + 3]) : -1;
                 if (hi >= 0 && lo >= 0) {
-                    pos_ += 4;
+                    m_pos += 4;
                     Token t;
                     t.kind = Token::HexByte;
                     t.byte = static_cast<unsigned char>(hi * 16 + lo);
                     return t;
                 }
                 // A broken escape is dropped; what follows it reads as ordinary text.
-                pos_ += 2;
+                m_pos += 2;
                 continue;
             }
-            pos_ += 2;
+            m_pos += 2;
             if (s == '\r' || s == '\n')
                 return word("par", 3);
             Token t;
@@ -133,11 +133,11 @@ Token Tokenizer::next() {
             return t;
         }
         default: {
-            const qsizetype start = pos_;
-            qsizetype p = pos_ + 1;
+            const qsizetype start = m_pos;
+            qsizetype p = m_pos + 1;
             while (p < n && !kEndsText[static_cast<unsigned char>(d[p])])
                 ++p;
-            pos_ = p;
+            m_pos = p;
             Token t;
             t.kind = Token::Text;
             t.text = QByteArrayView(d + start, p - start);
@@ -151,9 +151,9 @@ Token Tokenizer::next() {
 QByteArrayView Tokenizer::takeBinary(qint64 count) {
     if (count <= 0)
         return {};
-    const qsizetype take = static_cast<qsizetype>(std::min<qint64>(count, data_.size() - pos_));
-    QByteArrayView bytes(data_.data() + pos_, take);
-    pos_ += take;
+    const qsizetype take = static_cast<qsizetype>(std::min<qint64>(count, m_data.size() - m_pos));
+    QByteArrayView bytes(m_data.data() + m_pos, take);
+    m_pos += take;
     return bytes;
 }
 

@@ -28,19 +28,19 @@ struct Token {
 // loop; what is malformed comes out as harmless tokens or is dropped.
 class Tokenizer {
 public:
-    explicit Tokenizer(QByteArrayView data) : data_(data) {}
+    explicit Tokenizer(QByteArrayView data) : m_data(data) {}
 
     Token next();
 
     // The bytes of \binN, clamped to what is left; the tokenizer moves past them.
     QByteArrayView takeBinary(qint64 count);
 
-    qsizetype position() const { return pos_; }
-    bool atEnd() const { return pos_ >= data_.size(); }
+    qsizetype position() const { return m_pos; }
+    bool atEnd() const { return m_pos >= m_data.size(); }
 
 private:
-    QByteArrayView data_;
-    qsizetype pos_ = 0;
+    QByteArrayView m_data;
+    qsizetype m_pos = 0;
 };
 
 // The value of a hexadecimal digit, or -1.

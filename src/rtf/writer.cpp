@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include "format_keys.h"
 #include "writer_state.h"
 
 namespace kt::rtf::detail {
@@ -12,7 +13,7 @@ QString Writer::familyOf(const QTextCharFormat& format) const {
             if (!f.isEmpty())
                 return f;
     }
-    return defaultFamily_;
+    return m_defaultFamily;
 }
 
 double Writer::pointSizeOf(const QTextCharFormat& format) const {
@@ -21,14 +22,14 @@ double Writer::pointSizeOf(const QTextCharFormat& format) const {
     if (format.hasProperty(QTextFormat::FontSizeAdjustment)) {
         static constexpr double kScale[] = {0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4};
         const int step = std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6);
-        return kScale[step] * defaultSize_;
+        return kScale[step] * m_defaultSize;
     }
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
         return format.fontPointSize();
     if (format.hasProperty(QTextFormat::FontPixelSize) &&
         format.intProperty(QTextFormat::FontPixelSize) > 0)
         return format.intProperty(QTextFormat::FontPixelSize) * 0.75;
-    return defaultSize_;
+    return m_defaultSize;
 }
 
 void Writer::text(QStringView s) {
@@ -41,9 +42,9 @@ void Writer::text(QStringView s) {
             ++q;
         if (q > p) {
             const qsizetype n = q - p;
-            const qsizetype at = out_.size();
-            out_.resize(at + n);
-            char* o = out_.data() + at;
+            const qsizetype at = m_out.size();
+            m_out.resize(at + n);
+            char* o = m_out.data() + at;
             for (qsizetype i = 0; i < n; ++i)
                 o[i] = static_cast<char>(p[i]);
             p = q;
@@ -54,30 +55,30 @@ void Writer::text(QStringView s) {
         if (u < 0x80) {
             if (u >= 0x20 && u < 0x7F) {
                 if (u == '\\' || u == '{' || u == '}')
-                    out_.append('\\');
-                out_.append(static_cast<char>(u));
+                    m_out.append('\\');
+                m_out.append(static_cast<char>(u));
             } else if (u == '\t') {
-                out_.append("\\tab ");
+                m_out.append("\\tab ");
             } else if (u == '\n' || u == '\r') {
-                out_.append("\\line ");
+                m_out.append("\\line ");
             } else if (u != 0) {
                 word("\\u", u);
-                out_.append('?');
+                m_out.append('?');
             }
             continue;
         }
         switch (u) {
         case 0x2028:
-            out_.append("\\line ");
+            m_out.append("\\line ");
             continue;
         case 0x00A0:
-            out_.append("\\~");
+            m_out.append("\\~");
             continue;
         case 0x00AD:
-            out_.append("\\-");
+            m_out.append("\\-");
             continue;
         case 0x2011:
-            out_.append("\\_");
+            m_out.append("\\_");
             continue;
         case 0x2029:
         case 0xFDD0:
@@ -88,12 +89,12 @@ void Writer::text(QStringView s) {
         }
         const int b = windows1252Byte(u);
         if (b >= 0) {
-            out_.append("\\'");
-            out_.append(kHex[b >> 4]);
-            out_.append(kHex[b & 15]);
+            m_out.append("\\'");
+            m_out.append(kHex[b >> 4]);
+            m_out.append(kHex[b & 15]);
         } else {
             word("\\u", u > 32767 ? static_cast<int>(u) - 65536 : static_cast<int>(u));
-            out_.append('?');
+            m_out.append('?');
         }
     }
 }
@@ -144,6 +145,13 @@ void Writer::runProps(const QTextCharFormat& f, QByteArray& props) {
         else if (f.fontCapitalization() == QFont::SmallCaps)
             props.append("\\scaps");
     }
+    if (f.hasProperty(QTextFormat::FontLetterSpacing) &&
+        f.fontLetterSpacingType() == QFont::AbsoluteSpacing) {
+        if (const long long spacing = twips(f.fontLetterSpacing())) {
+            props.append("\\expndtw");
+            appendNumber(props, spacing);
+        }
+    }
     if (f.foreground().style() != Qt::NoBrush) {
         props.append("\\cf");
         appendNumber(props, colorIndex(f.foreground().color()));
@@ -155,7 +163,8 @@ void Writer::runProps(const QTextCharFormat& f, QByteArray& props) {
 }
 
 void Writer::image(const QTextImageFormat& format) {
-    const QVariant resource = document_.resource(QTextDocument::ImageResource, QUrl(format.name()));
+    const QVariant resource =
+        m_document.resource(QTextDocument::ImageResource, QUrl(format.name()));
     QByteArray data;
     QSize pixels;
     bool jpeg = false;
@@ -196,15 +205,15 @@ void Writer::image(const QTextImageFormat& format) {
         pixels = QSize(1, 1);
     const double width = format.width() > 0 ? format.width() : pixels.width();
     const double height = format.height() > 0 ? format.height() : pixels.height();
-    out_.append(jpeg ? "{\\pict\\jpegblip" : "{\\pict\\pngblip");
+    m_out.append(jpeg ? "{\\pict\\jpegblip" : "{\\pict\\pngblip");
     word("\\picw", pixels.width());
     word("\\pich", pixels.height());
     word("\\picwgoal", std::llround(width * 15.0));
     word("\\pichgoal", std::llround(height * 15.0));
-    out_.append("\r\n");
-    const qsizetype start = out_.size();
-    out_.resize(start + data.size() * 2 + data.size() / 64 * 2);
-    char* p = out_.data() + start;
+    m_out.append("\r\n");
+    const qsizetype start = m_out.size();
+    m_out.resize(start + data.size() * 2 + data.size() / 64 * 2);
+    char* p = m_out.data() + start;
     for (qsizetype i = 0; i < data.size(); ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
         *p++ = kHex[b >> 4];
@@ -214,50 +223,50 @@ void Writer::image(const QTextImageFormat& format) {
             *p++ = '\n';
         }
     }
-    out_.resize(p - out_.data());
-    out_.append('}');
+    m_out.resize(p - m_out.data());
+    m_out.append('}');
 }
 
 void Writer::paragraphProps(const QTextBlock& b, bool inTable) {
-    out_.append("\\pard");
+    m_out.append("\\pard");
     if (inTable)
-        out_.append("\\intbl");
+        m_out.append("\\intbl");
     // Paragraph properties are worked out once per block format; list items are per block.
     const int index = b.blockFormatIndex();
-    auto cached = paragraphs_.find(index);
-    if (cached == paragraphs_.end()) {
+    auto cached = m_paragraphs.find(index);
+    if (cached == m_paragraphs.end()) {
         const bool mayBeList = b.blockFormat().hasProperty(QTextFormat::ObjectIndex);
         QByteArray props;
         if (!mayBeList) {
-            props.swap(out_);
+            props.swap(m_out);
             blockProps(b);
-            props.swap(out_);
+            props.swap(m_out);
         }
-        cached = paragraphs_.emplace(index, std::make_pair(mayBeList, props)).first;
+        cached = m_paragraphs.emplace(index, std::make_pair(mayBeList, props)).first;
     }
     if (cached->second.first)
         blockProps(b);
     else
-        out_.append(cached->second.second);
+        m_out.append(cached->second.second);
 }
 
 void Writer::blockProps(const QTextBlock& b) {
     const QTextBlockFormat f = b.blockFormat();
     if (const int level = f.headingLevel(); level >= 1 && level <= 6) {
-        headingLevels_ |= 1u << level;
+        m_headingLevels |= 1u << level;
         word("\\s", level);
         word("\\outlinelevel", level - 1);
     }
     if (f.hasProperty(QTextFormat::BlockAlignment)) {
         const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
         if (a & Qt::AlignHCenter)
-            out_.append("\\qc");
+            m_out.append("\\qc");
         else if (a & Qt::AlignJustify)
-            out_.append("\\qj");
+            m_out.append("\\qj");
         else if (a & Qt::AlignRight)
-            out_.append("\\qr");
+            m_out.append("\\qr");
         else
-            out_.append("\\ql");
+            m_out.append("\\ql");
     }
     const QTextList* list = b.textList();
     if (list) {
@@ -280,19 +289,19 @@ void Writer::blockProps(const QTextBlock& b) {
         case QTextBlockFormat::ProportionalHeight:
             if (f.lineHeight() > 0 && f.lineHeight() != 100) {
                 word("\\sl", std::llround(f.lineHeight() * 240.0 / 100.0));
-                out_.append("\\slmult1");
+                m_out.append("\\slmult1");
             }
             break;
         case QTextBlockFormat::FixedHeight:
             if (f.lineHeight() > 0) {
                 word("\\sl", -twips(f.lineHeight()));
-                out_.append("\\slmult0");
+                m_out.append("\\slmult0");
             }
             break;
         case QTextBlockFormat::MinimumHeight:
             if (f.lineHeight() > 0) {
                 word("\\sl", twips(f.lineHeight()));
-                out_.append("\\slmult0");
+                m_out.append("\\slmult0");
             }
             break;
         default:
@@ -300,29 +309,29 @@ void Writer::blockProps(const QTextBlock& b) {
         }
     }
     if (f.hasProperty(QTextFormat::LayoutDirection))
-        out_.append(f.layoutDirection() == Qt::RightToLeft ? "\\rtlpar" : "\\ltrpar");
+        m_out.append(f.layoutDirection() == Qt::RightToLeft ? "\\rtlpar" : "\\ltrpar");
     if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
-        out_.append("\\pagebb");
+        m_out.append("\\pagebb");
     if (list) {
         const int level = std::clamp(list->format().indent() - 1, 0, 8);
         word("\\ls", listIndex(list));
         word("\\ilvl", level);
-        out_.append("{\\listtext ");
+        m_out.append("{\\listtext ");
         const QString marker =
             listMarker(list->format(), itemNumber(list, b) + 1, f.layoutDirection());
         if (!marker.isEmpty()) {
             text(marker);
         } else {
             const ListStyleInfo info = styleInfo(list->format().style());
-            out_.append(info.bullet ? info.bullet : "\\'95");
+            m_out.append(info.bullet ? info.bullet : "\\'95");
         }
-        out_.append("\\tab}");
+        m_out.append("\\tab}");
     }
 }
 
 const Writer::RunInfo& Writer::runInfo(int formatIndex, const QTextCharFormat& f) {
-    auto it = runs_.find(formatIndex);
-    if (it != runs_.end())
+    auto it = m_runs.find(formatIndex);
+    if (it != m_runs.end())
         return it->second;
     RunInfo info;
     info.image = f.isImageFormat();
@@ -340,15 +349,94 @@ const Writer::RunInfo& Writer::runInfo(int formatIndex, const QTextCharFormat& f
         info.complexProps = info.props + "\\rtlch" + associated;
         info.eastAsianProps = info.props + "\\dbch" + associated;
     }
-    return runs_.emplace(formatIndex, std::move(info)).first->second;
+    return m_runs.emplace(formatIndex, std::move(info)).first->second;
+}
+
+const Writer::RunInfo& Writer::runInfo(const QTextFragment& fragment) {
+    const int index = fragment.charFormatIndex();
+    auto known = m_runs.find(index);
+    return known != m_runs.end() ? known->second : runInfo(index, fragment.charFormat());
+}
+
+void Writer::closeGroup(RunGroups& groups) {
+    if (groups.open)
+        m_out.append('}');
+    groups.open = nullptr;
+}
+
+void Writer::openGroup(RunGroups& groups, const QByteArray& props) {
+    // Runs whose properties write the same stay in one group.
+    if (!groups.open || (groups.open != &props && *groups.open != props)) {
+        closeGroup(groups);
+        m_out.append('{');
+        m_out.append(props);
+        m_out.append(' ');
+    }
+    groups.open = &props;
+}
+
+void Writer::switchField(RunGroups& groups, const QString& href) {
+    closeGroup(groups);
+    if (groups.fieldOpen)
+        m_out.append("}}");
+    groups.fieldOpen = false;
+    groups.href = href;
+    if (href.isEmpty())
+        return;
+    m_out.append("{\\field{\\*\\fldinst HYPERLINK \"");
+    QString escaped = href;
+    escaped.replace(u'"', QLatin1String("%22"));
+    text(escaped);
+    m_out.append("\"}{\\fldrslt ");
+    groups.fieldOpen = true;
+}
+
+void Writer::scriptRuns(RunGroups& groups, const RunInfo& info, QStringView piece) {
+    // Complex and East Asian text go in groups of their own that carry their scripts'
+    // properties too. Spaces, digits, punctuation and emoji go with the letters before them in
+    // the paragraph, in the next run too: a word processor takes an emoji after right-to-left
+    // text for part of it and gives it that script's properties, so such a group carries both
+    // sets.
+    const bool latin =
+        groups.script == Script::Latin &&
+        std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
+    qsizetype start = 0;
+    Script script = groups.script;
+    for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
+        Script next = script;
+        if (i < piece.size()) {
+            next = scriptOf(piece[i].unicode());
+            if (next == Script::Neutral || next == script)
+                continue;
+        }
+        if (i > start || i == piece.size()) {
+            openGroup(groups, script == Script::Complex     ? info.complexProps
+                              : script == Script::EastAsian ? info.eastAsianProps
+                                                            : info.props);
+            text(piece.sliced(start, i - start));
+            start = i;
+        }
+        script = next;
+    }
+    groups.script = script;
+}
+
+void Writer::emptyBlock(const QTextBlock& b, const char* ending) {
+    // An empty paragraph keeps its own character format, which sets the line's height.
+    const RunInfo& mark = runInfo(b.charFormatIndex(), b.charFormat());
+    m_out.append('{');
+    m_out.append(mark.props);
+    m_out.append(ending);
+    m_out.append("}\r\n");
 }
 
 void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
     paragraphProps(b, inTable);
-    const QByteArray* open = nullptr; // the properties of the run group now open
-    QString href;
-    bool fieldOpen = false;
-    bool any = false;
+    if (b.begin().atEnd()) {
+        emptyBlock(b, ending);
+        return;
+    }
+    RunGroups groups;
     const QString blockText = b.text();
     qsizetype offset = 0;
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
@@ -356,87 +444,25 @@ void Writer::block(const QTextBlock& b, bool inTable, const char* ending) {
         const int length = fragment.length();
         const QStringView piece = QStringView(blockText).mid(offset, length);
         offset += length;
-        const int formatIndex = fragment.charFormatIndex();
-        auto known = runs_.find(formatIndex);
-        const RunInfo& info =
-            known != runs_.end() ? known->second : runInfo(formatIndex, fragment.charFormat());
-        any = true;
-        if (info.href != href) {
-            if (open)
-                out_.append('}');
-            open = nullptr;
-            if (fieldOpen)
-                out_.append("}}");
-            fieldOpen = false;
-            href = info.href;
-            if (!href.isEmpty()) {
-                out_.append("{\\field{\\*\\fldinst HYPERLINK \"");
-                QString escaped = href;
-                escaped.replace(u'"', QLatin1String("%22"));
-                text(escaped);
-                out_.append("\"}{\\fldrslt ");
-                fieldOpen = true;
-            }
-        }
+        const RunInfo& info = runInfo(fragment);
+        if (info.href != groups.href)
+            switchField(groups, info.href);
         if (info.image) {
-            if (open)
-                out_.append('}');
-            open = nullptr;
+            closeGroup(groups);
             const QTextImageFormat imageFormat = fragment.charFormat().toImageFormat();
             for (int i = 0; i < length; ++i)
                 image(imageFormat);
-            continue;
-        }
-        // Complex and East Asian text go in groups of their own that carry their scripts'
-        // properties too; spaces and punctuation stay with the letters before them.
-        const bool latin =
-            std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x0590; });
-        qsizetype start = 0;
-        Script script = Script::Latin;
-        for (qsizetype i = latin ? piece.size() : 0; i <= piece.size(); ++i) {
-            Script next = script;
-            if (i < piece.size()) {
-                next = scriptOf(piece[i].unicode());
-                if (next == Script::Neutral || next == script)
-                    continue;
-            }
-            if (i > start || i == piece.size()) {
-                const QByteArray& props = script == Script::Complex     ? info.complexProps
-                                          : script == Script::EastAsian ? info.eastAsianProps
-                                                                        : info.props;
-                if (!open || (open != &props && *open != props)) {
-                    if (open)
-                        out_.append('}');
-                    out_.append('{');
-                    out_.append(props);
-                    out_.append(' ');
-                }
-                open = &props;
-                text(piece.sliced(start, i - start));
-                start = i;
-            }
-            script = next;
+        } else {
+            scriptRuns(groups, info, piece);
         }
     }
-    if (open)
-        out_.append('}');
-    if (fieldOpen)
-        out_.append("}}");
-    if (!any) {
-        // An empty paragraph keeps its own character format, which sets the line's height.
-        const RunInfo& mark = runInfo(b.charFormatIndex(), b.charFormat());
-        out_.append('{');
-        out_.append(mark.props);
-        out_.append(ending);
-        out_.append("}\r\n");
-        return;
-    }
-    out_.append(ending);
-    out_.append("\r\n");
+    switchField(groups, QString());
+    m_out.append(ending);
+    m_out.append("\r\n");
 }
 
 void Writer::blockRange(int first, int last, bool inTable, bool endWithCell) {
-    QTextBlock b = document_.findBlock(first);
+    QTextBlock b = m_document.findBlock(first);
     while (b.isValid() && b.position() <= last) {
         const QTextBlock next = b.next();
         const bool final = !next.isValid() || next.position() > last;
@@ -460,32 +486,32 @@ void Writer::table(QTextTable* t) {
         edges[static_cast<size_t>(c)] = edge;
     }
     for (int r = 0; r < rows; ++r) {
-        out_.append("\\trowd\\trgaph108");
+        m_out.append("\\trowd\\trgaph108");
         for (int c = 0; c < columns; ++c) {
             const QTextTableCell cell = t->cellAt(r, c);
             if (cell.row() != r)
-                out_.append("\\clvmrg");
+                m_out.append("\\clvmrg");
             else if (cell.rowSpan() > 1)
-                out_.append("\\clvmgf");
+                m_out.append("\\clvmgf");
             if (cell.column() != c)
-                out_.append("\\clmrg");
+                m_out.append("\\clmrg");
             else if (cell.columnSpan() > 1)
-                out_.append("\\clmgf");
-            out_.append(
+                m_out.append("\\clmgf");
+            m_out.append(
                 "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
                 "\\clbrdrr\\brdrs\\brdrw10");
             word("\\cellx", edges[static_cast<size_t>(c)]);
         }
-        out_.append("\r\n");
+        m_out.append("\r\n");
         for (int c = 0; c < columns; ++c) {
             const QTextTableCell cell = t->cellAt(r, c);
             if (cell.row() != r || cell.column() != c) {
-                out_.append("\\pard\\intbl\\cell\r\n");
+                m_out.append("\\pard\\intbl\\cell\r\n");
                 continue;
             }
             blockRange(cell.firstPosition(), cell.lastPosition(), true, true);
         }
-        out_.append("\\row\r\n");
+        m_out.append("\\row\r\n");
     }
 }
 
@@ -506,10 +532,11 @@ void Writer::frame(QTextFrame* f) {
         // Nor is the empty block before a table that opens the document: written out, it would
         // be an empty paragraph a word processor shows, and writes back, before the table.
         if (b.position() == 0 && b.length() <= 1 && !next.atEnd() &&
-            qobject_cast<QTextTable*>(next.currentFrame()))
+            qobject_cast<QTextTable*>(next.currentFrame()) &&
+            !b.blockFormat().hasProperty(kOwnParagraphKey))
             continue;
         // The empty block a document always keeps after a final table is not content.
-        if (afterTable && next.atEnd() && b.length() <= 1 && f == document_.rootFrame())
+        if (afterTable && next.atEnd() && b.length() <= 1 && f == m_document.rootFrame())
             break;
         afterTable = false;
         block(b, false, "\\par");
@@ -519,16 +546,16 @@ void Writer::frame(QTextFrame* f) {
 QByteArray Writer::run() {
     defaults();
     // The body is written first, in one pass: the header's tables list what it used.
-    out_.reserve(document_.characterCount() * 2 + 256);
-    frame(document_.rootFrame());
-    out_.append("}\r\n");
-    if (fonts_.items().empty())
-        fontIndex(defaultFamily_);
+    m_out.reserve(m_document.characterCount() * 2 + 256);
+    frame(m_document.rootFrame());
+    m_out.append("}\r\n");
+    if (m_fonts.items().empty())
+        fontIndex(m_defaultFamily);
     QByteArray body;
-    body.swap(out_);
+    body.swap(m_out);
     header();
-    out_.append(body);
-    return out_;
+    m_out.append(body);
+    return m_out;
 }
 
 QByteArray writeRtf(const QTextDocument& document) {

@@ -31,23 +31,23 @@ inline constexpr char kHex[] = "0123456789abcdef";
 // and list tables.
 template <typename Key, typename Value> class Interned {
 public:
-    explicit Interned(int first) : first_(first) {}
+    explicit Interned(int first) : m_first(first) {}
 
     int indexOf(const Key& key, const Value& value) {
-        auto it = index_.constFind(key);
-        if (it != index_.constEnd())
+        auto it = m_index.constFind(key);
+        if (it != m_index.constEnd())
             return it.value();
-        const int index = first_ + static_cast<int>(items_.size());
-        items_.push_back(value);
-        index_.insert(key, index);
+        const int index = m_first + static_cast<int>(m_items.size());
+        m_items.push_back(value);
+        m_index.insert(key, index);
         return index;
     }
-    const std::vector<Value>& items() const { return items_; }
+    const std::vector<Value>& items() const { return m_items; }
 
 private:
-    int first_;
-    std::vector<Value> items_;
-    QHash<Key, int> index_;
+    int m_first;
+    std::vector<Value> m_items;
+    QHash<Key, int> m_index;
 };
 
 struct ListStyleInfo {
@@ -65,7 +65,7 @@ QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirectio
 
 class Writer {
 public:
-    explicit Writer(const QTextDocument& document) : document_(document) {}
+    explicit Writer(const QTextDocument& document) : m_document(document) {}
     QByteArray run();
 
 private:
@@ -83,30 +83,44 @@ private:
     void frame(QTextFrame* frame);
     void table(QTextTable* table);
     void blockRange(int first, int last, bool inTable, bool endWithCell);
+    // A paragraph: its properties, then its runs in groups, then its end.
     void block(const QTextBlock& block, bool inTable, const char* ending);
+    void emptyBlock(const QTextBlock& block, const char* ending);
+    // What a paragraph's runs have open while they are written.
+    struct RunGroups {
+        const QByteArray* open = nullptr; // the properties of the run group now open
+        QString href;                     // of the hyperlink field now open, if any
+        bool fieldOpen = false;
+        Script script = Script::Latin; // of the last letter written
+    };
+    struct RunInfo;
+    void closeGroup(RunGroups& groups);
+    void openGroup(RunGroups& groups, const QByteArray& props);
+    void switchField(RunGroups& groups, const QString& href); // closes the group too
+    void scriptRuns(RunGroups& groups, const RunInfo& info, QStringView piece);
     void paragraphProps(const QTextBlock& block, bool inTable);
     void blockProps(const QTextBlock& block);
     void runProps(const QTextCharFormat& format, QByteArray& props);
     void text(QStringView text);
     void image(const QTextImageFormat& format);
 
-    void word(const char* w) { out_.append(w); }
+    void word(const char* w) { m_out.append(w); }
     void number(long long n) {
         char buffer[24];
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
-        out_.append(buffer, end - buffer);
+        m_out.append(buffer, end - buffer);
     }
     void word(const char* w, long long n) {
-        out_.append(w);
+        m_out.append(w);
         number(n);
     }
 
-    const QTextDocument& document_;
-    QByteArray out_;
-    Interned<QString, QString> fonts_{0};
-    Interned<QRgb, QColor> colors_{1}; // entry 0 is automatic, not stored
-    Interned<const QTextList*, const QTextList*> lists_{1};
-    std::unordered_map<const QTextList*, int> itemsWritten_; // items are written in list order
+    const QTextDocument& m_document;
+    QByteArray m_out;
+    Interned<QString, QString> m_fonts{0};
+    Interned<QRgb, QColor> m_colors{1}; // entry 0 is automatic, not stored
+    Interned<const QTextList*, const QTextList*> m_lists{1};
+    std::unordered_map<const QTextList*, int> m_itemsWritten; // items are written in list order
     // What a run of each of the document's formats writes, worked out once per format.
     struct RunInfo {
         QByteArray props;
@@ -117,11 +131,12 @@ private:
         bool image = false;
     };
     const RunInfo& runInfo(int formatIndex, const QTextCharFormat& format);
-    std::unordered_map<int, RunInfo> runs_; // node-based: references stay valid
-    std::unordered_map<int, std::pair<bool, QByteArray>> paragraphs_;
-    QString defaultFamily_;
-    double defaultSize_ = 12;
-    unsigned headingLevels_ = 0; // bit n: a heading of level n was written
+    const RunInfo& runInfo(const QTextFragment& fragment);
+    std::unordered_map<int, RunInfo> m_runs; // node-based: references stay valid
+    std::unordered_map<int, std::pair<bool, QByteArray>> m_paragraphs;
+    QString m_defaultFamily;
+    double m_defaultSize = 12;
+    unsigned m_headingLevels = 0; // bit n: a heading of level n was written
 };
 
 inline void appendNumber(QByteArray& out, long long n) {

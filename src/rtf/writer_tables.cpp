@@ -5,59 +5,59 @@
 namespace kt::rtf::detail {
 
 int Writer::fontIndex(const QString& family) {
-    return fonts_.indexOf(family, family);
+    return m_fonts.indexOf(family, family);
 }
 
 int Writer::colorIndex(const QColor& color) {
-    return colors_.indexOf(color.rgb(), color);
+    return m_colors.indexOf(color.rgb(), color);
 }
 
 void Writer::defaults() {
-    const QFont font = document_.defaultFont();
-    defaultFamily_ = font.family().isEmpty() ? QStringLiteral("Arial") : font.family();
-    defaultSize_ = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
+    const QFont font = m_document.defaultFont();
+    m_defaultFamily = font.family().isEmpty() ? QStringLiteral("Arial") : font.family();
+    m_defaultSize = font.pointSizeF() > 0 ? font.pointSizeF() : 12.0;
 }
 
 int Writer::listIndex(const QTextList* list) {
-    return lists_.indexOf(list, list);
+    return m_lists.indexOf(list, list);
 }
 
 void Writer::header() {
-    out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n{\\fonttbl");
-    for (size_t i = 0; i < fonts_.items().size(); ++i) {
+    m_out.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n{\\fonttbl");
+    for (size_t i = 0; i < m_fonts.items().size(); ++i) {
         word("{\\f", static_cast<long long>(i));
         word("\\fnil\\fcharset0 ");
-        QString name = fonts_.items()[i];
+        QString name = m_fonts.items()[i];
         name.remove(u';');
         text(name);
-        out_.append(";}");
+        m_out.append(";}");
     }
-    out_.append("}\r\n{\\colortbl;");
-    for (const QColor& c : colors_.items()) {
+    m_out.append("}\r\n{\\colortbl;");
+    for (const QColor& c : m_colors.items()) {
         word("\\red", c.red());
         word("\\green", c.green());
         word("\\blue", c.blue());
-        out_.append(';');
+        m_out.append(';');
     }
-    out_.append("}\r\n");
+    m_out.append("}\r\n");
     styleSheet();
     listTable();
 }
 
 void Writer::styleSheet() {
     // Only documents with headings have one: word processors know a heading by its style.
-    if (headingLevels_ == 0)
+    if (m_headingLevels == 0)
         return;
-    out_.append("{\\stylesheet{\\s0\\snext0 Normal;}");
+    m_out.append("{\\stylesheet{\\s0\\snext0 Normal;}");
     for (int level = 1; level <= 6; ++level) {
-        if (!(headingLevels_ & (1u << level)))
+        if (!(m_headingLevels & (1u << level)))
             continue;
         word("\r\n{\\s", level);
         word("\\sbasedon0\\snext0\\outlinelevel", level - 1);
         word(" heading ", level);
-        out_.append(";}");
+        m_out.append(";}");
     }
-    out_.append("}\r\n");
+    m_out.append("}\r\n");
 }
 
 ListStyleInfo styleInfo(QTextListFormat::Style style) {
@@ -82,7 +82,7 @@ ListStyleInfo styleInfo(QTextListFormat::Style style) {
 }
 
 int Writer::itemNumber(const QTextList* list, const QTextBlock& block) {
-    int& next = itemsWritten_[list];
+    int& next = m_itemsWritten[list];
     // Blocks are written in document order, which is the list's own order; a block met out of
     // that order is looked up.
     const int number = list->item(next) == block ? next : list->itemNumber(block);
@@ -139,11 +139,11 @@ QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirectio
 }
 
 void Writer::listTable() {
-    if (lists_.items().empty())
+    if (m_lists.items().empty())
         return;
-    out_.append("{\\*\\listtable");
-    for (size_t i = 0; i < lists_.items().size(); ++i) {
-        const ListStyleInfo info = styleInfo(lists_.items()[i]->format().style());
+    m_out.append("{\\*\\listtable");
+    for (size_t i = 0; i < m_lists.items().size(); ++i) {
+        const ListStyleInfo info = styleInfo(m_lists.items()[i]->format().style());
         word("\r\n{\\list\\listtemplateid", static_cast<long long>(i) + 1);
         for (int level = 0; level < 9; ++level) {
             word("{\\listlevel\\levelnfc", info.nfc);
@@ -155,22 +155,22 @@ void Writer::listTable() {
                 word(";}{\\levelnumbers;}");
             } else {
                 word("{\\leveltext\\'02\\'0");
-                out_.append(kHex[level]);
+                m_out.append(kHex[level]);
                 word(".;}{\\levelnumbers\\'01;}");
             }
             word("\\fi-360\\li", (level + 1) * 360);
-            out_.append('}');
+            m_out.append('}');
         }
         word("\\listid", static_cast<long long>(i) + 1);
-        out_.append('}');
+        m_out.append('}');
     }
-    out_.append("}\r\n{\\*\\listoverridetable");
-    for (size_t i = 0; i < lists_.items().size(); ++i) {
+    m_out.append("}\r\n{\\*\\listoverridetable");
+    for (size_t i = 0; i < m_lists.items().size(); ++i) {
         word("{\\listoverride\\listid", static_cast<long long>(i) + 1);
         word("\\listoverridecount0\\ls", static_cast<long long>(i) + 1);
-        out_.append('}');
+        m_out.append('}');
     }
-    out_.append("}\r\n");
+    m_out.append("}\r\n");
 }
 
 } // namespace kt::rtf::detail

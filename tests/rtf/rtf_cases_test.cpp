@@ -146,6 +146,20 @@ const std::map<std::string, Check>& formatChecks() {
                  return !f.fontItalic() && defaultColour(f) && f.fontPointSize() == 12;
              }));
          }},
+        {"char-spacing.rtf",
+         [](const QTextDocument& d) {
+             auto spacing = [](double points) {
+                 return [points](const QTextCharFormat& f) {
+                     return f.fontLetterSpacingType() == QFont::AbsoluteSpacing &&
+                            f.fontLetterSpacing() == points;
+                 };
+             };
+             EXPECT_TRUE(runHas(d, QStringLiteral("wide"), spacing(2)));
+             EXPECT_TRUE(runHas(d, QStringLiteral(" tight"), spacing(-0.5)));
+             EXPECT_TRUE(runHas(d, QStringLiteral(" plain"), [](const QTextCharFormat& f) {
+                 return !f.hasProperty(QTextFormat::FontLetterSpacing);
+             }));
+         }},
         {"half-point-size.rtf",
          [](const QTextDocument& d) {
              EXPECT_TRUE(runHas(d, QStringLiteral("ten and a half"), size(10.5)));

@@ -190,6 +190,40 @@ TEST(RtfFidelity, ComplexAndEastAsianTextKeepTheirEmphasisBothWays) {
     EXPECT_TRUE(runHas(mixed, QStringLiteral("Ewa"), isPlain));
 }
 
+TEST(RtfFidelity, AnEmojiAfterRightToLeftTextKeepsItsEmphasisAndHebrewItsOwnFont) {
+    // A word processor counts an emoji after Hebrew as part of the Hebrew and gives it the
+    // complex script's bold and size: written with the run's own properties alone, it lost
+    // them. Its file gives the Hebrew a font of its own by \af.
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(
+        readBytes(dataDir() + QStringLiteral("/rtf-differential/emoji-after-right-to-left.rtf")),
+        doc));
+    const auto family = [](const QString& name) {
+        return [name](const QTextCharFormat& f) {
+            return f.fontFamilies().toStringList() == QStringList{name};
+        };
+    };
+    EXPECT_TRUE(runHas(doc, QStringLiteral("\u05e9\u05dc\u05d5\u05dd"),
+                       family(QStringLiteral("DejaVu Sans"))));
+    EXPECT_TRUE(runHas(doc, QStringLiteral("x"), family(QStringLiteral("Liberation Serif"))));
+    const QByteArray rtf = kt::rtf::write(doc);
+    EXPECT_TRUE(rtf.contains("\\fs48\\b\\rtlch\\ab\\afs48 \\u-10179?\\u-8704?")) << rtf.constData();
+}
+
+TEST(RtfFidelity, AnEmptyParagraphBeforeAnOpeningTableStaysOneParagraph) {
+    QTextDocument doc;
+    ASSERT_TRUE(kt::rtf::read(
+        readBytes(dataDir() + QStringLiteral("/rtf-differential/empty-paragraph-before-table.rtf")),
+        doc));
+    QByteArray rtf = kt::rtf::write(doc);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        EXPECT_EQ(rtf.left(rtf.indexOf("\\trowd")).count("\\pard"), 1) << cycle;
+        QTextDocument back;
+        ASSERT_TRUE(kt::rtf::read(rtf, back));
+        rtf = kt::rtf::write(back);
+    }
+}
+
 // Each list item as its marker and text, one item a line.
 std::string listMarkers(const QTextDocument& doc) {
     QString markers;

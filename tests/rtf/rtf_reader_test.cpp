@@ -29,6 +29,19 @@ TEST(RtfReader, ReplacesTheWholeDocument) {
     EXPECT_EQ(doc.blockCount(), 1);
 }
 
+TEST(RtfReader, CursorsOnTheDocumentFollowTheTextAsItIsRead) {
+    // Paragraphs go into the document with the cursors' moves held back and made once each;
+    // a cursor kept on the document ends where the text ends, as it did when every run moved
+    // it. A line feed in a paragraph's text still breaks it into blocks.
+    QTextDocument doc;
+    QTextCursor kept(&doc);
+    ASSERT_TRUE(
+        kt::rtf::read("{\\rtf1 one\\par {\\b two} three\\par four\\u10?five\\par six}", doc));
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("one\ntwo three\nfour\nfive\nsix"));
+    EXPECT_EQ(kept.position(), doc.characterCount() - 1);
+    EXPECT_EQ(kept.anchor(), kept.position());
+}
+
 TEST(RtfReader, ControlWordDelimiters) {
     struct Row {
         const char* rtf;

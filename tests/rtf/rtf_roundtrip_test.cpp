@@ -35,6 +35,7 @@ struct RunLook {
     double size;
     bool bold, italic, underline, strike;
     int valign;
+    double spacing;
     QString fg, bg, href;
     bool operator==(const RunLook&) const = default;
 };
@@ -88,6 +89,8 @@ std::vector<BlockLook> look(const QTextDocument& d) {
                 r.underline = f.fontUnderline();
                 r.strike = f.fontStrikeOut();
                 r.valign = f.verticalAlignment();
+                r.spacing =
+                    f.fontLetterSpacingType() == QFont::AbsoluteSpacing ? f.fontLetterSpacing() : 0;
                 r.fg = f.foreground().style() == Qt::NoBrush ? QString()
                                                              : f.foreground().color().name();
                 r.bg = f.background().style() == Qt::NoBrush ? QString()
@@ -162,6 +165,10 @@ void buildRich(QTextDocument& doc) {
     s.setFontStrikeOut(true);
     s.setBackground(QColor(0xFF, 0xFF, 0));
     c.insertText(QStringLiteral(" struck"), s);
+    QTextCharFormat spaced = base;
+    spaced.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+    spaced.setFontLetterSpacing(1.5);
+    c.insertText(QStringLiteral(" spaced"), spaced);
     QTextCharFormat sup = base;
     sup.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     c.insertText(QStringLiteral("2"), sup);

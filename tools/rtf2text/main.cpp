@@ -1,6 +1,7 @@
-// rtf2text FILE: reads FILE with the codec and prints its plain text as UTF-8: paragraphs and
-// line breaks as LF, a table row's cells separated by tabs. Exit status 1 when FILE cannot be
-// read, 2 on wrong usage.
+// rtf2text [--rtf] FILE: reads FILE with the codec and prints its plain text as UTF-8:
+// paragraphs and line breaks as LF, a table row's cells separated by tabs. With --rtf it prints
+// what the codec's writer makes of the document instead, to compare two builds byte for byte.
+// Exit status 1 when FILE cannot be read, 2 on wrong usage.
 #include "rtf/document.h"
 #include "rtf/rtf.h"
 #include "system/headless.h"
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -84,20 +86,27 @@ void appendFrame(QTextFrame* frame, QString& out) {
 
 int main(int argc, char** argv) {
     kt::system::useHeadlessDefaults("rtf2text-runtime");
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: rtf2text FILE\n");
+    const bool rtf = argc == 3 && std::strcmp(argv[1], "--rtf") == 0;
+    if (argc != 2 && !rtf) {
+        std::fprintf(stderr, "usage: rtf2text [--rtf] FILE\n");
         return 2;
     }
+    const char* path = argv[argc - 1];
     QGuiApplication app(argc, argv);
     kt::rtf::Document document;
     QString error;
-    if (!kt::rtf::loadFile(QString::fromLocal8Bit(argv[1]), document, &error)) {
-        std::fprintf(stderr, "rtf2text: %s: %s\n", argv[1], error.toLocal8Bit().constData());
+    if (!kt::rtf::loadFile(QString::fromLocal8Bit(path), document, &error)) {
+        std::fprintf(stderr, "rtf2text: %s: %s\n", path, error.toLocal8Bit().constData());
         return 1;
     }
-    QString text;
-    appendFrame(document.rootFrame(), text);
-    const QByteArray utf8 = text.toUtf8();
-    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stdout);
+    QByteArray out;
+    if (rtf) {
+        out = kt::rtf::write(document);
+    } else {
+        QString text;
+        appendFrame(document.rootFrame(), text);
+        out = text.toUtf8();
+    }
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
