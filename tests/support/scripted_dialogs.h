@@ -43,6 +43,9 @@ public:
     QStringList log;
 
     bool allAnswersUsed() const;
+    // Answers whatever finds its queue empty, instead of failing the test (random walks). The
+    // request is still recorded. The caller keeps ownership; nullptr goes back to failing.
+    void answerOthersWith(platform::Dialogs* fallback) { m_fallback = fallback; }
 
     platform::MsgButton message(const platform::MessageRequest& request) override;
     std::optional<QString> input(const platform::InputRequest& request) override;
@@ -53,6 +56,7 @@ public:
     bool printer(QPrinter& printer, const platform::PrinterRequest& request) override;
 
 private:
+    platform::Dialogs* m_fallback = nullptr;
     template <class T> struct Step {
         T answer;
         During during;
