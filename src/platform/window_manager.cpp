@@ -3,6 +3,7 @@
 #include "platform/program_window.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -99,9 +100,24 @@ void WindowManager::settle() {
         }
         if (!target || !target->isVisible() || target == m_active)
             return;
+        if (m_active)
+            m_active->removeEventFilter(this);
         m_active = target;
+        target->installEventFilter(this);
         target->activated();
     }
+}
+
+bool WindowManager::eventFilter(QObject* watched, QEvent* event) {
+    // Once hidden by the program, the window that was active must become active again to
+    // recompute what it shows when it is next shown; whatever the user sees now is the window
+    // system's to tell. Minimising (a hide the window system sends) changes nothing.
+    if (event->type() == QEvent::Hide && !event->spontaneous() && watched == m_active) {
+        watched->removeEventFilter(this);
+        m_active = nullptr;
+        noteSystemActivation(nullptr);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void WindowManager::endProgram() {

@@ -58,6 +58,10 @@ public:
 Q_SIGNALS:
     void programEnded();
 
+protected:
+    // A hidden window is no longer the program's active one.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     friend class ProgramWindow;
     void noteSystemActivation(ProgramWindow* window);

@@ -36,6 +36,19 @@ TEST(WalkRegression, OpeningAFileWithSpellingMarksOnScreen) {
     });
 }
 
+// Closing the version window left the program's active window a hidden one, so showing it
+// again did not activate it (and hiding it again did nothing the windows could tell).
+TEST(WalkRegression, ClosingTheVersionWindowOverTheAboutWindow) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/lblInfo", "", {}},
+        {"click", "frmInfo/Label2", "", {}},
+        {"click", "frmVersionHx/cmdClose", "", {}},
+        {"click", "frmInfo/Label2", "", {}},
+        {"close", "frmVersionHx", "", {}},
+    });
+}
+
 // KITHTALE_WALK_REPLAY names a file of acts (as a failing walk leaves them beside the test) to
 // replay here, in the debugger's reach.
 TEST(WalkReplay, ActsFromAFile) {
