@@ -428,6 +428,10 @@ bool TextEditorWindow::closeRequested() {
         }
     }
     if (m_exitMode == QLatin1String("R")) {
+        // A save note this window put up belongs to its save and goes with it; left on the
+        // screen, its OK would open a new editor over the main menu.
+        if (ProgramWindow* note = windows().find(kNote))
+            note->hide();
         showWindow(QStringLiteral("frmMain"));
         hide();
         return true;

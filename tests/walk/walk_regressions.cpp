@@ -49,6 +49,18 @@ TEST(WalkRegression, ClosingTheVersionWindowOverTheAboutWindow) {
     });
 }
 
+// Return to Main Menu while the save note was up left the note on the screen over the main
+// menu; its OK then opened a new editor beside it.
+TEST(WalkRegression, ReturningToTheMainMenuWhileTheSaveNoteIsUp) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/cmdSaveFile", "", {"msg:Ok"}},
+        {"menu", "frmTxtEditor/mnuFileSaveAs", "", {}},
+        {"menu", "frmTxtEditor/mnuFileReturn", "", {"msg:No"}},
+        {"click", "frmMain/cmdInfo", "", {}},
+    });
+}
+
 // KITHTALE_WALK_REPLAY names a file of acts (as a failing walk leaves them beside the test) to
 // replay here, in the debugger's reach.
 TEST(WalkReplay, ActsFromAFile) {
