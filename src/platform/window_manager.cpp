@@ -100,9 +100,10 @@ void WindowManager::settle() {
         }
         if (!target || !target->isVisible() || target == m_active)
             return;
-        if (m_active)
-            m_active->removeEventFilter(this);
+        if (m_watched)
+            m_watched->removeEventFilter(this);
         m_active = target;
+        m_watched = target;
         target->installEventFilter(this);
         target->activated();
     }
@@ -112,8 +113,11 @@ bool WindowManager::eventFilter(QObject* watched, QEvent* event) {
     // Once hidden by the program, the window that was active must become active again to
     // recompute what it shows when it is next shown; whatever the user sees now is the window
     // system's to tell. Minimising (a hide the window system sends) changes nothing.
-    if (event->type() == QEvent::Hide && !event->spontaneous() && watched == m_active) {
+    // Compared as an object: a window being destroyed hides itself from its base's destructor,
+    // when it is no longer a program window.
+    if (event->type() == QEvent::Hide && !event->spontaneous() && watched == m_watched) {
         watched->removeEventFilter(this);
+        m_watched = nullptr;
         m_active = nullptr;
         noteSystemActivation(nullptr);
     }

@@ -70,6 +70,7 @@ private:
     QHash<QString, Factory> m_factories;
     QHash<QString, QPointer<ProgramWindow>> m_windows;
     QPointer<ProgramWindow> m_active;
+    QPointer<QObject> m_watched; // the active window, watched for being hidden
     QPointer<ProgramWindow> m_requested;
     bool m_systemCheckPending = false;
     bool m_settleQueued = false;
