@@ -8,8 +8,9 @@
 // KITHTALE_WALK_MINUTES keep walking with further seeds for this long (default 0: the seeds only)
 // KITHTALE_WALK_SHRINK  0 to report a failing walk without shrinking it
 //
-// The acts of the latest failing walk are left in walk-failure.acts in the working folder;
-// KITHTALE_WALK_REPLAY=walk-failure.acts replays them in-process (WalkReplay.ActsFromAFile).
+// The acts of a failing walk are left in walk-failure-seedN.acts in the working folder (the
+// smallest failing one once shrunk); KITHTALE_WALK_REPLAY=walk-failure-seedN.acts replays them
+// in-process (WalkReplay.ActsFromAFile).
 #include "walk.h"
 
 #include <QCoreApplication>
@@ -169,8 +170,8 @@ TEST(Walk, RandomWalksKeepTheRules) {
                 const auto steps = *walkGen(stepsPerWalk);
                 const ChildResult walk = runChild(steps);
                 if (!walk.failure.empty()) {
-                    // The latest failing walk stays beside the test, to replay in-process.
-                    QFile kept(QStringLiteral("walk-failure.acts"));
+                    // The failing walk stays beside the test, to replay in-process.
+                    QFile kept(QStringLiteral("walk-failure-seed%1.acts").arg(seeds[i]));
                     if (kept.open(QIODevice::WriteOnly))
                         kept.write(QByteArray::fromStdString(writeActs(walk.acts)));
                 }
