@@ -7,6 +7,7 @@
 // KITHTALE_WALK_STEPS   steps a walk takes (default 150)
 // KITHTALE_WALK_MINUTES keep walking with further seeds for this long (default 0: the seeds only)
 // KITHTALE_WALK_SHRINK  0 to report a failing walk without shrinking it
+// KITHTALE_WALK_BIG     1 to paste more than a million characters now and then (slow)
 //
 // The acts of a failing walk are left in walk-failure-seedN.acts in the working folder (the
 // smallest failing one once shrunk); KITHTALE_WALK_REPLAY=walk-failure-seedN.acts replays them

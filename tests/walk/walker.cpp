@@ -644,6 +644,11 @@ Act Walker::actFor(const Step& step) {
         static const char* const kinds[] = {"t", "t", "h", "i", "b"};
         act.text =
             std::string(kinds[mod(step.detail, 5)]) + ':' + encodeText(sampleText(step.variant));
+        // Now and then more than a million characters, which the program works on under the
+        // wait cursor; slow, so only when asked for.
+        static const bool big = qEnvironmentVariableIntValue("KITHTALE_WALK_BIG") != 0;
+        if (big && mod(step.detail, 64) == 63)
+            act.text = "B:";
     } else if (act.what == "select") {
         auto* w = widgetAt(act.target);
         QTextDocument* doc = nullptr;
@@ -811,6 +816,9 @@ void Walker::perform(const Act& act) {
         case u'b':
             mime->setHtml(QStringLiteral("<i>") + body.toHtmlEscaped() + QStringLiteral("</i>"));
             mime->setText(body);
+            break;
+        case u'B':
+            mime->setText(QStringLiteral("A long story. ").repeated(80'000));
             break;
         default:
             mime->setText(body);
@@ -1344,7 +1352,15 @@ void Walker::checkPages(const Act& act, const Snapshot& now) {
         if (!p)
             continue;
         PageTrack& track = m_pages[name];
-        if (now.active == name && m_prev.active != name) {
+        const bool yes =
+            std::find(act.answers.begin(), act.answers.end(), "msg:Yes") != act.answers.end();
+        const bool saved =
+            window == name &&
+            (target.endsWith(QStringLiteral("/cmdSave")) || act.text == "Alt+S" ||
+             ((target.endsWith(QStringLiteral("/cmdReturn")) || act.text == "Alt+R") && yes));
+        if (saved) {
+            track = {}; // Save writes every box, changed or not, and clears the flag
+        } else if (now.active == name && m_prev.active != name) {
             // Activation refills the boxes from the store and clears the flag.
             track = {};
             for (AnswerBox* b : p->findChildren<AnswerBox*>())
