@@ -3,6 +3,7 @@
 #include "ui/program_window.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -105,9 +106,28 @@ void WindowManager::settle() {
         }
         if (!target || !target->isVisible() || target == m_active)
             return;
+        if (m_watched)
+            m_watched->removeEventFilter(this);
         m_active = target;
+        m_watched = target;
+        target->installEventFilter(this);
         target->activated();
     }
+}
+
+bool WindowManager::eventFilter(QObject* watched, QEvent* event) {
+    // Once hidden by the program, the window that was active must become active again to
+    // recompute what it shows when it is next shown; whatever the user sees now is the window
+    // system's to tell. Minimising (a hide the window system sends) changes nothing.
+    // Compared as an object: a window being destroyed hides itself from its base's destructor,
+    // when it is no longer a program window.
+    if (event->type() == QEvent::Hide && !event->spontaneous() && watched == m_watched) {
+        watched->removeEventFilter(this);
+        m_watched = nullptr;
+        m_active = nullptr;
+        noteSystemActivation(nullptr);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void WindowManager::endProgram() {

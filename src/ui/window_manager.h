@@ -61,6 +61,10 @@ public:
 Q_SIGNALS:
     void programEnded();
 
+protected:
+    // A hidden window is no longer the program's active one.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     friend class ProgramWindow;
     void noteSystemActivation(ProgramWindow* window);
@@ -69,6 +73,7 @@ private:
     QHash<QString, Factory> m_factories;
     QHash<QString, QPointer<ProgramWindow>> m_windows;
     QPointer<ProgramWindow> m_active;
+    QPointer<QObject> m_watched; // the active window, watched for being hidden
     QPointer<ProgramWindow> m_requested;
     bool m_systemCheckPending = false;
     bool m_settleQueued = false;

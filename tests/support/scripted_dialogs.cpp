@@ -63,42 +63,56 @@ MsgButton ScriptedDialogs::message(const MessageRequest& r) {
     const MsgButton cancel = r.buttons.testFlag(MsgButton::Cancel) ? MsgButton::Cancel
                              : r.buttons.testFlag(MsgButton::No)   ? MsgButton::No
                                                                    : MsgButton::Ok;
+    if (m_messages.empty() && m_fallback)
+        return m_fallback->message(r);
     return take(m_messages, QStringLiteral("message \"") + r.text + QLatin1Char('"'), cancel);
 }
 
 std::optional<QString> ScriptedDialogs::input(const InputRequest& r) {
     inputs.push_back(r);
     log << QStringLiteral("input:") + r.title;
+    if (m_inputs.empty() && m_fallback)
+        return m_fallback->input(r);
     return take(m_inputs, QStringLiteral("input box ") + r.prompt, std::optional<QString>());
 }
 
 std::optional<QString> ScriptedDialogs::openFile(const FileRequest& r) {
     opens.push_back(r);
     log << QStringLiteral("open");
+    if (m_opens.empty() && m_fallback)
+        return m_fallback->openFile(r);
     return take(m_opens, QStringLiteral("open dialog"), std::optional<QString>());
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& r) {
     saves.push_back(r);
     log << QStringLiteral("save");
+    if (m_saves.empty() && m_fallback)
+        return m_fallback->saveFile(r);
     return take(m_saves, QStringLiteral("save dialog"), std::optional<QString>());
 }
 
 std::optional<FontChoice> ScriptedDialogs::font(const FontRequest& r) {
     fonts.push_back(r);
     log << QStringLiteral("font");
+    if (m_fonts.empty() && m_fallback)
+        return m_fallback->font(r);
     return take(m_fonts, QStringLiteral("font dialog"), std::optional<FontChoice>());
 }
 
 std::optional<QColor> ScriptedDialogs::color(const QColor& initial) {
     colors.push_back(initial);
     log << QStringLiteral("color");
+    if (m_colors.empty() && m_fallback)
+        return m_fallback->color(initial);
     return take(m_colors, QStringLiteral("colour dialog"), std::optional<QColor>());
 }
 
 bool ScriptedDialogs::printer(QPrinter& printer, const PrinterRequest& r) {
     printers.push_back(r);
     log << QStringLiteral("printer");
+    if (m_printers.empty() && m_fallback)
+        return m_fallback->printer(printer, r);
     const std::optional<QString> pdf =
         take(m_printers, QStringLiteral("printer dialog"), std::optional<QString>());
     if (!pdf)

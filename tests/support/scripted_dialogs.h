@@ -43,6 +43,9 @@ public:
     QStringList log;
 
     bool allAnswersUsed() const;
+    // Answers whatever finds its queue empty, instead of failing the test (random walks). The
+    // request is still recorded. The caller keeps ownership; nullptr goes back to failing.
+    void answerOthersWith(ui::Dialogs* fallback) { m_fallback = fallback; }
 
     ui::MsgButton message(const ui::MessageRequest& request) override;
     std::optional<QString> input(const ui::InputRequest& request) override;
@@ -53,6 +56,7 @@ public:
     bool printer(QPrinter& printer, const ui::PrinterRequest& request) override;
 
 private:
+    ui::Dialogs* m_fallback = nullptr;
     template <class T> struct Step {
         T answer;
         During during;

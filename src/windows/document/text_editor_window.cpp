@@ -420,6 +420,10 @@ bool TextEditorWindow::closeRequested() {
         }
     }
     if (m_exitMode == ExitMode::Return) {
+        // A save note this window put up belongs to its save and goes with it; left on the
+        // screen, its OK would open a new editor over the main menu.
+        if (ProgramWindow* note = windows().find(windows::kSaveNote))
+            note->hide();
         showWindow(windows::kMainMenu);
         hide();
         return true;

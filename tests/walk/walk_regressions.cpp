@@ -1,0 +1,74 @@
+// Walks that once broke a rule, shrunk to the fewest acts that still did, replayed with the
+// answers they were given. Each names the fault it found.
+#include "walk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+using namespace kt::walk;
+
+namespace {
+
+void expectReplays(const std::vector<Act>& acts) {
+    const Outcome outcome = replay(acts);
+    EXPECT_EQ(outcome.failure, "")
+        << "after act " << outcome.acts.size() << ": " << formatActs({outcome.acts.back()});
+    EXPECT_EQ(outcome.acts.size(), acts.size());
+}
+
+} // namespace
+
+// The first fault of its kind, found by a user: spelling marks kept cursors into a document
+// that Open deleted.
+TEST(WalkRegression, OpeningAFileWithSpellingMarksOnScreen) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/cmdSaveFile", "", {"msg:Ok"}},
+        {"type", "frmTxtEditor/txtEdit", "helo wrld ", {}},
+        {"key",
+         "frmTxtEditor/txtEdit",
+         "Ctrl+O",
+         {"msg:No", "open:pool/rtf-corpus/lo-plain-paragraphs.rtf"}},
+        {"type", "frmTxtEditor/txtEdit", "teh ", {}},
+    });
+}
+
+// Closing the version window left the program's active window a hidden one, so showing it
+// again did not activate it (and hiding it again did nothing the windows could tell).
+TEST(WalkRegression, ClosingTheVersionWindowOverTheAboutWindow) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/lblInfo", "", {}},
+        {"click", "frmInfo/Label2", "", {}},
+        {"click", "frmVersionHx/cmdClose", "", {}},
+        {"click", "frmInfo/Label2", "", {}},
+        {"close", "frmVersionHx", "", {}},
+    });
+}
+
+// Return to Main Menu while the save note was up left the note on the screen over the main
+// menu; its OK then opened a new editor beside it.
+TEST(WalkRegression, ReturningToTheMainMenuWhileTheSaveNoteIsUp) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/cmdSaveFile", "", {"msg:Ok"}},
+        {"menu", "frmTxtEditor/mnuFileSaveAs", "", {}},
+        {"menu", "frmTxtEditor/mnuFileReturn", "", {"msg:No"}},
+        {"click", "frmMain/cmdInfo", "", {}},
+    });
+}
+
+// KITHTALE_WALK_REPLAY names a file of acts (as a failing walk leaves them beside the test) to
+// replay here, in the debugger's reach.
+TEST(WalkReplay, ActsFromAFile) {
+    const char* file = std::getenv("KITHTALE_WALK_REPLAY");
+    if (!file || !*file)
+        GTEST_SKIP() << "KITHTALE_WALK_REPLAY is not set";
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    expectReplays(readActs(text.str()));
+}
