@@ -221,8 +221,7 @@ void Reader::unicode(int value) {
     if (m_state.dest != Dest::Body)
         return;
     if (QChar::isHighSurrogate(c)) {
-        if (m_pending.highSurrogate)
-            emitChar(0xFFFD); // clears the one waiting
+        closeSurrogate(); // the one waiting had no partner
         m_pending.highSurrogate = c;
         return;
     }

@@ -62,6 +62,7 @@ TEST(RtfReader, ControlWordDelimiters) {
         {"{\\rtf1 \\u55357?}", u"\uFFFD"},
         {"{\\rtf1 a\\u56832?b}", u"a\uFFFDb"},
         {"{\\rtf1 a\\u-10179?b}", u"a\uFFFDb"},
+        {"{\\rtf1 a\\u-10240?\\u-10240?b}", u"a\uFFFD\uFFFDb"}, // one for each lone surrogate
         {"{\\rtf1 {\\*\\unknown skipped}kept}", u"kept"},
         {"{\\rtf1 {\\footnote gone}kept}", u"kept"},
         {"{\\rtf1 {\\v hidden}shown}", u"shown"},

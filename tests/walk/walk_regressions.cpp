@@ -61,6 +61,18 @@ TEST(WalkRegression, ReturningToTheMainMenuWhileTheSaveNoteIsUp) {
     });
 }
 
+// Two lone surrogates (an input method's) came back from a saved story as three replacement
+// characters: the reader replaced the first one twice.
+TEST(WalkRegression, LoneSurrogatesTypedThenSavedAndOpened) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/cmdSaveFile", "", {"msg:Ok"}},
+        {"type", "frmTxtEditor/txtEdit", "by the creek\\ud800\\ud800", {}},
+        {"menu", "frmTxtEditor/mnuFileOpen", "", {"msg:Yes"}},
+        {"click", "frmNote/cmdOK", "", {"save:out/story.rtf", "open:out/story.rtf"}},
+    });
+}
+
 // KITHTALE_WALK_REPLAY names a file of acts (as a failing walk leaves them beside the test) to
 // replay here, in the debugger's reach.
 TEST(WalkReplay, ActsFromAFile) {
