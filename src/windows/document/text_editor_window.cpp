@@ -7,6 +7,7 @@
 #include "core/program_state.h"
 #include "system/disk_sync.h"
 #include "ui/dialogs.h"
+#include "ui/picture.h"
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
@@ -19,6 +20,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QTextCharFormat>
 #include <QTextDocument>
@@ -98,6 +100,8 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
                      &TextEditorWindow::Copy);
     m_paste = addItem(edit, "mnuEditPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V),
                       &TextEditorWindow::Paste);
+    addItem(edit, "mnuEditInsertPicture", "&Insert Picture...", QKeySequence(),
+            &TextEditorWindow::InsertPicture);
     addSeparator(edit, "Hyphen4");
     addItem(edit, "mnuEditFind", "&Find", QKeySequence(Qt::CTRL | Qt::Key_F),
             &TextEditorWindow::Find);
@@ -432,7 +436,9 @@ void TextEditorWindow::EditMenuOpened() {
     const bool selected = m_txtEdit->hasSelection();
     m_cut->setEnabled(selected);
     m_copy->setEnabled(selected);
-    m_paste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* mime = clipboard->mimeData();
+    m_paste->setEnabled(!clipboard->text().isEmpty() || (mime && mime->hasImage()));
 }
 
 void TextEditorWindow::Cut() {
@@ -450,10 +456,21 @@ void TextEditorWindow::Copy() {
 }
 
 void TextEditorWindow::Paste() {
-    const QString text = QGuiApplication::clipboard()->text();
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString text = clipboard->text();
+    // Text stays plain text; a picture alone on the clipboard comes in as a picture.
+    if (const QMimeData* mime = clipboard->mimeData(); text.isEmpty() && mime && mime->hasImage()) {
+        QStringList unreadable;
+        m_txtEdit->insertPictures(picturesIn(*mime, &unreadable));
+        return;
+    }
     if (text.isEmpty() && !m_txtEdit->hasSelection())
         return;
     m_txtEdit->setSelText(text);
+}
+
+void TextEditorWindow::InsertPicture() {
+    m_txtEdit->insertPictures(choosePictures(this));
 }
 
 void TextEditorWindow::Font() {
