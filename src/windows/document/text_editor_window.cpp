@@ -3,7 +3,7 @@
 #include "windows/window_names.h"
 
 #include "core/answer_data_file.h"
-#include "core/document_composer.h"
+#include "core/photo_folder.h"
 #include "core/program_state.h"
 #include "system/disk_sync.h"
 #include "ui/dialogs.h"
@@ -11,6 +11,7 @@
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
+#include "windows/document/story_photos.h"
 #include "windows/document/story_print.h"
 
 #include <QAction>
@@ -190,7 +191,7 @@ void TextEditorWindow::activated() {
     }
 
     if (m_state.editorActivationCount == 0)
-        m_txtEdit->setText(QString::fromStdString(DocumentComposer(m_state.answers)));
+        putComposedStory(*m_txtEdit, m_state);
 
     // Only whether the count is zero matters; it stops at the top of its range.
     if (m_state.editorActivationCount < std::numeric_limits<std::int16_t>::max())
@@ -242,6 +243,16 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
         reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + path +
                               QStringLiteral("\nbut the answer data file beside it could not be "
                                              "written."),
+                          QString::fromStdString(dataError));
+        return false;
+    }
+    if (!SavePhotoFolder(QFile::encodeName(m_documentPath).toStdString(), m_state, &dataError,
+                         system::syncToDisk)) {
+        reportSaveFailure(QStringLiteral("Your document and its answer data file were saved "
+                                         "beside this file:\n") +
+                              path +
+                              QStringLiteral("\nbut the photos of the answers could not be "
+                                             "written beside them."),
                           QString::fromStdString(dataError));
         return false;
     }
