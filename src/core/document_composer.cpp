@@ -22,7 +22,7 @@ constexpr std::array<std::string_view, kSectionCount> kHeadings = {
 
 } // namespace
 
-std::string DocumentComposer(const AnswerStore& answers) {
+std::string DocumentComposer(const AnswerStore& answers, std::vector<std::size_t>* answerEnds) {
     const auto& catalog = QuestionCatalog::instance();
 
     // One allocation: the answers dominate the size of a long story.
@@ -35,6 +35,8 @@ std::string DocumentComposer(const AnswerStore& answers) {
 
     std::string doc;
     doc.reserve(size);
+    if (answerEnds)
+        answerEnds->assign(kQuestionCount, 0);
     doc += kThankYou;
     for (SectionId id : kAllSections) {
         doc += kSeparator;
@@ -44,6 +46,8 @@ std::string DocumentComposer(const AnswerStore& answers) {
             doc += e.text;
             doc += kSeparator;
             doc += answers.textOf(e); // unchanged: no trimming, no escaping
+            if (answerEnds)
+                (*answerEnds)[e.index()] = doc.size();
         }
     }
     doc += kEnd;

@@ -107,6 +107,15 @@ public:
         return run(dialog, r);
     }
 
+    std::optional<QStringList> openFiles(const FileRequest& r) override {
+        QFileDialog dialog(dialogParent());
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        if (!prepareAndRun(dialog, r))
+            return std::nullopt;
+        return dialog.selectedFiles();
+    }
+
     std::optional<QString> saveFile(const FileRequest& r) override {
         QFileDialog dialog(dialogParent());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -161,12 +170,15 @@ public:
     }
 
 private:
-    static std::optional<QString> run(QFileDialog& dialog, const FileRequest& r) {
+    static bool prepareAndRun(QFileDialog& dialog, const FileRequest& r) {
         dialog.setWindowModality(Qt::ApplicationModal);
         dialog.setNameFilters(qtNameFilters(r.filter));
         if (!r.initialName.isEmpty())
             dialog.selectFile(r.initialName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    }
+    static std::optional<QString> run(QFileDialog& dialog, const FileRequest& r) {
+        if (!prepareAndRun(dialog, r))
             return std::nullopt;
         return dialog.selectedFiles().constFirst();
     }
@@ -178,6 +190,13 @@ Dialogs* g_current = &g_qtDialogs;
 } // namespace
 
 Dialogs::~Dialogs() = default;
+
+std::optional<QStringList> Dialogs::openFiles(const FileRequest& request) {
+    const std::optional<QString> one = openFile(request);
+    if (!one)
+        return std::nullopt;
+    return QStringList{*one};
+}
 
 Dialogs& Dialogs::current() {
     return *g_current;

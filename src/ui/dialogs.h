@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFlags>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -72,6 +73,8 @@ public:
     // nullopt when the user cancels.
     virtual std::optional<QString> input(const InputRequest& request) = 0;
     virtual std::optional<QString> openFile(const FileRequest& request) = 0;
+    // Several existing files at once. A seam without such a dialog offers one file.
+    virtual std::optional<QStringList> openFiles(const FileRequest& request);
     virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
     virtual std::optional<FontChoice> font(const FontRequest& request) = 0;
     virtual std::optional<QColor> color(const QColor& initial) = 0;

@@ -3,6 +3,7 @@
 #include "rtf/document.h"
 #include "rtf/rtf.h"
 #include "ui/busy_cursor.h"
+#include "ui/picture_view.h"
 #include "ui/spell_marker.h"
 #include "ui/story_layout.h"
 #include "ui/wrap_guard.h"
@@ -65,7 +66,8 @@ int ZoomDevice::metric(PaintDeviceMetric m) const {
     return 0;
 }
 
-RichTextEdit::RichTextEdit(QWidget* parent) : TextControl(parent) {
+RichTextEdit::RichTextEdit(QWidget* parent)
+    : TextControl(parent), m_pictures(new PictureView(this)) {
     setObjectName(QStringLiteral("txtEdit"));
     setAcceptRichText(false);
     m_ownedDocument = new rtf::Document(this);
@@ -100,6 +102,7 @@ void RichTextEdit::attachDocument() {
             Qt::UniqueConnection);
     m_spelling->setDocument(document());
     m_wrap->watch(document());
+    m_pictures->attach(*document());
     showZoomed(zoomFactor());
 }
 
@@ -450,6 +453,37 @@ void RichTextEdit::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::MiddleButton)
         return;
     QTextEdit::mouseReleaseEvent(event);
+}
+
+void RichTextEdit::insertPictures(const QList<Picture>& pictures) {
+    if (pictures.isEmpty())
+        return;
+    QTextCursor c = textCursor();
+    c.beginEditBlock();
+    for (const Picture& p : pictures)
+        insertPicture(c, p);
+    c.endEditBlock();
+    setTextCursor(c);
+}
+
+bool RichTextEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasImage() || source->hasUrls() || TextControl::canInsertFromMimeData(source);
+}
+
+void RichTextEdit::insertFromMimeData(const QMimeData* source) {
+    QStringList unreadable;
+    const QList<Picture> pictures = [&] {
+        const BusyCursor busy(source->hasImage() || source->hasUrls(), window());
+        return picturesIn(*source, &unreadable);
+    }();
+    if (!unreadable.isEmpty()) {
+        tellUnreadablePictures(unreadable);
+        return;
+    }
+    if (!pictures.isEmpty())
+        insertPictures(pictures);
+    else
+        TextControl::insertFromMimeData(source);
 }
 
 QMimeData* RichTextEdit::createMimeDataFromSelection() const {

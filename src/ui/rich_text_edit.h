@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTextEdit>
 
+#include "ui/picture.h"
 #include "ui/text_control.h"
 
 #include <optional>
@@ -16,6 +17,8 @@ class QAction;
 class QTextDocument;
 
 namespace kt::ui {
+
+class PictureView;
 
 // The character format of a selection as the editor's commands see it.
 struct SelectionFormat {
@@ -108,6 +111,9 @@ public:
     // The window's Cut, Copy and Paste items, offered by the context menu with their state.
     void setEditActions(QAction* cut, QAction* copy, QAction* paste);
 
+    // Inserts the pictures at the cursor, as one edit that one undo takes back.
+    void insertPictures(const QList<Picture>& pictures);
+
 Q_SIGNALS:
     // Every change of the content, typed or set by the program.
     void Change();
@@ -124,6 +130,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
+    // A dropped picture file or image comes in as a picture; text as plain text.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     // Shows `fresh` instead of the current document, which is deleted; whatever pointed into
@@ -146,6 +155,7 @@ private:
     QPointer<QTextDocument> m_ownedDocument;
     QList<QPointer<QAction>> m_editActions;
     ZoomDevice m_zoom;
+    PictureView* m_pictures;
 };
 
 } // namespace kt::ui

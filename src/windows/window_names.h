@@ -18,5 +18,6 @@ inline constexpr QLatin1String kVersionHistory("frmVersionHx");
 inline constexpr QLatin1String kCredits("frmCredits2");
 inline constexpr QLatin1String kSaveNote("frmNote");
 inline constexpr QLatin1String kTextEditor("frmTxtEditor");
+inline constexpr QLatin1String kPhotos("frmPhotos");
 
 } // namespace kt::windows

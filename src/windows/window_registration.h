@@ -16,7 +16,7 @@ void registerAppWindows(ui::WindowManager& windows, ProgramState& state);
 } // namespace kt::app
 
 namespace kt::questionnaire {
-// The eleven section screens and the nineteen answer pages.
+// The eleven section screens, the nineteen answer pages and the photo window.
 void registerQuestionnaireWindows(ui::WindowManager& windows, ProgramState& state);
 } // namespace kt::questionnaire
 

@@ -198,3 +198,27 @@ TEST(DocumentComposer, EveryAnswerLandsUnderItsOwnQuestion) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DocumentComposer, ReportsWhereEachAnswerEndsWithoutChangingTheText) {
+    AnswerStore answers;
+    for (const auto& e : catalog().all())
+        if (e.sequence % 3 != 0) // some unanswered, so empty answers end where they begin
+            answers.setTextOf(e, "answer #" + std::to_string(e.sequence) + "\r\nline two");
+    std::vector<std::size_t> ends;
+    const std::string doc = DocumentComposer(answers, &ends);
+    EXPECT_EQ(doc, DocumentComposer(answers));
+    ASSERT_EQ(ends.size(), kQuestionCount);
+    for (const auto& e : catalog().all()) {
+        SCOPED_TRACE(e.sequence);
+        const std::string& a = answers.textOf(e);
+        const std::size_t end = ends[e.index()];
+        ASSERT_GE(end, a.size() + e.text.size());
+        EXPECT_EQ(doc.substr(end - a.size() - e.text.size() - 4, e.text.size() + 4 + a.size()),
+                  std::string(e.text) + "\r\n\r\n" + a);
+        EXPECT_EQ(doc.substr(end, 2), "\r\n");
+    }
+}
+
+} // namespace

@@ -126,7 +126,8 @@ TEST_F(AnswerPageTest, EveryPageBindsEachOfItsQuestionsOnceWithLabelsAndTabOrder
         else
             for (const CatalogEntry* e : entries)
                 expected << QStringLiteral("txt") + qs(e->key.stem);
-        expected << QStringLiteral("cmdSave") << QStringLiteral("cmdReturn") << expected.front();
+        expected << QStringLiteral("cmdPhotos") << QStringLiteral("cmdSave")
+                 << QStringLiteral("cmdReturn") << expected.front();
         auto* first = w.findChild<QWidget*>(QStringLiteral("txt") + qs(entries.front()->key.stem));
         EXPECT_EQ(tabWalk(first, static_cast<int>(expected.size())), expected);
     }
@@ -169,11 +170,17 @@ TEST_F(AnswerPageTest, EveryPageIsArrangedInColumnsAndAStripAndFitsTheScreen) {
         }
         EXPECT_LT(left->geometry().right(), right->geometry().left());
         EXPECT_EQ(left->geometry().top(), right->geometry().top());
-        for (auto* b : {save, ret})
-            for (QGroupBox* f : {left, right, strip})
-                if (f) {
+        auto* photos = w.findChild<QPushButton*>(QStringLiteral("cmdPhotos"));
+        ASSERT_NE(photos, nullptr);
+        EXPECT_EQ(photos->text(), QStringLiteral("&Photos..."));
+        EXPECT_TRUE(client.contains(photos->geometry()));
+        for (auto* b : {save, ret, photos})
+            for (QWidget* f : {static_cast<QWidget*>(left), static_cast<QWidget*>(right),
+                               static_cast<QWidget*>(strip), static_cast<QWidget*>(save),
+                               static_cast<QWidget*>(ret)})
+                if (f && f != b) {
                     EXPECT_FALSE(f->geometry().intersects(b->geometry()))
-                        << b->objectName().toStdString();
+                        << b->objectName().toStdString() << " on " << f->objectName().toStdString();
                 }
 
         const auto stripIt = kStrips.find(ref.name);

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +18,26 @@
 #include <functional>
 
 namespace kt::test {
+
+// The standard output of a command-line tool (poppler-utils reading a printed PDF); a failure
+// fails the test.
+inline QString tool(const QString& name, const QStringList& args) {
+    QProcess p;
+    p.start(name, args);
+    if (!p.waitForFinished(60'000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << name.toStdString() << " " << args.join(u' ').toStdString()
+                      << " failed (poppler-utils missing? scripts/setup installs it): "
+                      << p.errorString().toStdString() << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// How many pictures a PDF holds, as pdfimages lists them.
+inline qsizetype pdfImageCount(const QString& pdf) {
+    return tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+        .count(QRegularExpression(QStringLiteral("\\n\\s+\\d+\\s+\\d+\\s+image\\s")));
+}
 
 class EditorFixture : public ProgramFixture {
 protected:

@@ -25,17 +25,7 @@ using namespace kt::ui;
 
 namespace {
 
-QString tool(const QString& name, const QStringList& args) {
-    QProcess p;
-    p.start(name, args);
-    if (!p.waitForFinished(60'000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        ADD_FAILURE() << name.toStdString() << " " << args.join(u' ').toStdString()
-                      << " failed (poppler-utils missing? scripts/setup installs it): "
-                      << p.errorString().toStdString() << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using test::tool;
 
 int pageCount(const QString& pdf) {
     const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
@@ -168,10 +158,7 @@ TEST_F(Print, APictureFromAnOpenedStoryIsPrinted) {
     trigger("mnuFilePrint");
     ASSERT_EQ(dialogs->printers.back().pdfFileName, pdf);
     EXPECT_EQ(printedText(pdf), words(txt()->Text()));
-    const QString images = tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
-    EXPECT_EQ(images.count(QRegularExpression(QStringLiteral("\\n\\s+\\d+\\s+\\d+\\s+image\\s"))),
-              pictures)
-        << images.toStdString();
+    EXPECT_EQ(test::pdfImageCount(pdf), pictures);
 }
 
 TEST_F(Print, AFailedPrintIsToldInOneMessage) {

@@ -53,6 +53,7 @@ const MenuRow kMenus[] = {
     {"mnuEdit", "mnuEditCut", "Cu&t", "Ctrl+X"},
     {"mnuEdit", "mnuEditCopy", "&Copy", "Ctrl+C"},
     {"mnuEdit", "mnuEditPaste", "&Paste", "Ctrl+V"},
+    {"mnuEdit", "mnuEditInsertPicture", "&Insert Picture...", ""},
     {"mnuEdit", "Hyphen4", nullptr, ""},
     {"mnuEdit", "mnuEditFind", "&Find", "Ctrl+F"},
     {"mnuEdit", "mnuEditFindNext", "Find &Next", "F3"},

@@ -39,6 +39,9 @@ void ScriptedDialogs::answerInput(std::optional<QString> a, During d) {
 void ScriptedDialogs::answerOpen(std::optional<QString> a, During d) {
     m_opens.push_back({std::move(a), std::move(d)});
 }
+void ScriptedDialogs::answerOpenFiles(std::optional<QStringList> a, During d) {
+    m_openFiles.push_back({std::move(a), std::move(d)});
+}
 void ScriptedDialogs::answerSave(std::optional<QString> a, During d) {
     m_saves.push_back({std::move(a), std::move(d)});
 }
@@ -53,8 +56,8 @@ void ScriptedDialogs::answerPrinter(std::optional<QString> a, During d) {
 }
 
 bool ScriptedDialogs::allAnswersUsed() const {
-    return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_saves.empty() &&
-           m_fonts.empty() && m_colors.empty() && m_printers.empty();
+    return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_openFiles.empty() &&
+           m_saves.empty() && m_fonts.empty() && m_colors.empty() && m_printers.empty();
 }
 
 MsgButton ScriptedDialogs::message(const MessageRequest& r) {
@@ -82,6 +85,13 @@ std::optional<QString> ScriptedDialogs::openFile(const FileRequest& r) {
     if (m_opens.empty() && m_fallback)
         return m_fallback->openFile(r);
     return take(m_opens, QStringLiteral("open dialog"), std::optional<QString>());
+}
+
+std::optional<QStringList> ScriptedDialogs::openFiles(const FileRequest& r) {
+    opens.push_back(r);
+    log << QStringLiteral("openFiles");
+    return take(m_openFiles, QStringLiteral("open dialog for several files"),
+                std::optional<QStringList>());
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& r) {

@@ -26,6 +26,8 @@ public:
     void answerMessage(ui::MsgButton answer, During during = {});
     void answerInput(std::optional<QString> answer, During during = {});
     void answerOpen(std::optional<QString> answer, During during = {});
+    // For the dialog that chooses several files.
+    void answerOpenFiles(std::optional<QStringList> answer, During during = {});
     void answerSave(std::optional<QString> answer, During during = {});
     void answerFont(std::optional<ui::FontChoice> answer, During during = {});
     void answerColor(std::optional<QColor> answer, During during = {});
@@ -34,7 +36,7 @@ public:
 
     std::vector<ui::MessageRequest> messages;
     std::vector<ui::InputRequest> inputs;
-    std::vector<ui::FileRequest> opens;
+    std::vector<ui::FileRequest> opens; // both open dialogs
     std::vector<ui::FileRequest> saves;
     std::vector<ui::FontRequest> fonts;
     std::vector<QColor> colors;
@@ -50,6 +52,7 @@ public:
     ui::MsgButton message(const ui::MessageRequest& request) override;
     std::optional<QString> input(const ui::InputRequest& request) override;
     std::optional<QString> openFile(const ui::FileRequest& request) override;
+    std::optional<QStringList> openFiles(const ui::FileRequest& request) override;
     std::optional<QString> saveFile(const ui::FileRequest& request) override;
     std::optional<ui::FontChoice> font(const ui::FontRequest& request) override;
     std::optional<QColor> color(const QColor& initial) override;
@@ -63,6 +66,7 @@ private:
     };
     std::deque<Step<ui::MsgButton>> m_messages;
     std::deque<Step<std::optional<QString>>> m_inputs, m_opens, m_saves, m_printers;
+    std::deque<Step<std::optional<QStringList>>> m_openFiles;
     std::deque<Step<std::optional<ui::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
 };

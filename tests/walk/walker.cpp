@@ -16,6 +16,7 @@
 #include "windows/document/text_editor_window.h"
 #include "windows/questionnaire/answer_page.h"
 #include "windows/questionnaire/section_screen.h"
+#include "windows/window_names.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -1363,8 +1364,10 @@ void Walker::checkPages(const Act& act, const Snapshot& now) {
              ((target.endsWith(QStringLiteral("/cmdReturn")) || act.text == "Alt+R") && yes));
         if (saved) {
             track = {}; // Save writes every box, changed or not, and clears the flag
-        } else if (now.active == name && m_prev.active != name) {
-            // Activation refills the boxes from the store and clears the flag.
+        } else if (now.active == name && m_prev.active != name &&
+                   m_prev.active != windows::kPhotos) {
+            // Activation refills the boxes from the store and clears the flag; back from the
+            // page's photo window the page is as it was left.
             track = {};
             for (AnswerBox* b : p->findChildren<AnswerBox*>())
                 for (const CatalogEntry& e : QuestionCatalog::instance().all())

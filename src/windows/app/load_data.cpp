@@ -1,6 +1,6 @@
 #include "windows/app/main_menu.h"
 
-#include "core/answer_data_file.h"
+#include "core/photo_folder.h"
 #include "core/program_state.h"
 #include "ui/dialogs.h"
 
@@ -10,9 +10,21 @@ namespace kt::app {
 
 using namespace kt::ui;
 
-// Reads a saved answer data file back into the store. Every way out but a good file is silent
-// and leaves the store exactly as it was; nothing is refreshed here, each window shows the
-// loaded answers at its next activation.
+namespace {
+
+void tellPhotosUnreadable(const QString& reason) {
+    messageBox(QStringLiteral("The saved data was not loaded: the photos saved with it could not "
+                              "be read.\n\nReason: ") +
+                   reason + QStringLiteral("\n\nNothing has changed."),
+               QStringLiteral("Kithtale"), MsgIcon::Exclamation, MsgButton::Ok, MsgButton::Ok);
+}
+
+} // namespace
+
+// Reads a saved answer data file, and the photos saved beside it, back into the store. Every
+// way out but a good file leaves the store exactly as it was, silently unless the photos were
+// the trouble; nothing is refreshed here, each window shows the loaded answers at its next
+// activation.
 void MainMenu::LoadData() {
     const MsgButton answer = messageBox(
         QStringLiteral("NOTE:  Previously saved data must be data previously saved by THIS "
@@ -31,9 +43,14 @@ void MainMenu::LoadData() {
     if (!chosen || chosen->isEmpty())
         return;
 
-    // Whatever its extension, the chosen file is read; the reader changes the store only when
-    // the whole record was good.
-    readDataFile(QFile::encodeName(*chosen).toStdString(), m_state.answers);
+    // Whatever its extension, the chosen file is read, with the photos saved beside it; the
+    // answers and photos change only when the whole record and every photo were good. Photos
+    // that cannot be read are told: the answers beside them are good, and a silent refusal
+    // would leave the user guessing.
+    std::string error;
+    if (loadAnswersAndPhotos(QFile::encodeName(*chosen).toStdString(), m_state, &error) ==
+        LoadOutcome::PhotosUnreadable)
+        tellPhotosUnreadable(QString::fromStdString(error));
 }
 
 } // namespace kt::app

@@ -3,13 +3,15 @@
 #include "windows/window_names.h"
 
 #include "core/answer_data_file.h"
-#include "core/document_composer.h"
+#include "core/photo_folder.h"
 #include "core/program_state.h"
 #include "system/disk_sync.h"
 #include "ui/dialogs.h"
+#include "ui/picture.h"
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
+#include "windows/document/story_photos.h"
 #include "windows/document/story_print.h"
 
 #include <QAction>
@@ -19,6 +21,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QTextCharFormat>
 #include <QTextDocument>
@@ -98,6 +101,8 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
                      &TextEditorWindow::Copy);
     m_paste = addItem(edit, "mnuEditPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V),
                       &TextEditorWindow::Paste);
+    addItem(edit, "mnuEditInsertPicture", "&Insert Picture...", QKeySequence(),
+            &TextEditorWindow::InsertPicture);
     addSeparator(edit, "Hyphen4");
     addItem(edit, "mnuEditFind", "&Find", QKeySequence(Qt::CTRL | Qt::Key_F),
             &TextEditorWindow::Find);
@@ -186,7 +191,7 @@ void TextEditorWindow::activated() {
     }
 
     if (m_state.editorActivationCount == 0)
-        m_txtEdit->setText(QString::fromStdString(DocumentComposer(m_state.answers)));
+        putComposedStory(*m_txtEdit, m_state);
 
     // Only whether the count is zero matters; it stops at the top of its range.
     if (m_state.editorActivationCount < std::numeric_limits<std::int16_t>::max())
@@ -238,6 +243,16 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
         reportSaveFailure(QStringLiteral("Your document was saved to this file:\n") + path +
                               QStringLiteral("\nbut the answer data file beside it could not be "
                                              "written."),
+                          QString::fromStdString(dataError));
+        return false;
+    }
+    if (!SavePhotoFolder(QFile::encodeName(m_documentPath).toStdString(), m_state, &dataError,
+                         system::syncToDisk)) {
+        reportSaveFailure(QStringLiteral("Your document and its answer data file were saved "
+                                         "beside this file:\n") +
+                              path +
+                              QStringLiteral("\nbut the photos of the answers could not be "
+                                             "written beside them."),
                           QString::fromStdString(dataError));
         return false;
     }
@@ -436,7 +451,9 @@ void TextEditorWindow::EditMenuOpened() {
     const bool selected = m_txtEdit->hasSelection();
     m_cut->setEnabled(selected);
     m_copy->setEnabled(selected);
-    m_paste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* mime = clipboard->mimeData();
+    m_paste->setEnabled(!clipboard->text().isEmpty() || (mime && mime->hasImage()));
 }
 
 void TextEditorWindow::Cut() {
@@ -454,10 +471,21 @@ void TextEditorWindow::Copy() {
 }
 
 void TextEditorWindow::Paste() {
-    const QString text = QGuiApplication::clipboard()->text();
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString text = clipboard->text();
+    // Text stays plain text; a picture alone on the clipboard comes in as a picture.
+    if (const QMimeData* mime = clipboard->mimeData(); text.isEmpty() && mime && mime->hasImage()) {
+        QStringList unreadable;
+        m_txtEdit->insertPictures(picturesIn(*mime, &unreadable));
+        return;
+    }
     if (text.isEmpty() && !m_txtEdit->hasSelection())
         return;
     m_txtEdit->setSelText(text);
+}
+
+void TextEditorWindow::InsertPicture() {
+    m_txtEdit->insertPictures(choosePictures(this));
 }
 
 void TextEditorWindow::Font() {

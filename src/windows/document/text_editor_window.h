@@ -50,6 +50,8 @@ public:
     void Cut();
     void Copy();
     void Paste();
+    // Edit > Insert Picture...: picture files at the cursor.
+    void InsertPicture();
     void Find();
     void FindNext();
     void Font();

@@ -8,6 +8,7 @@
 #include "windows/common/confirm_exit.h"
 #include "windows/common/controls.h"
 #include "windows/common/look.h"
+#include "windows/questionnaire/page_photos.h"
 #include "windows/questionnaire/section_screen.h"
 
 #include <QGroupBox>
@@ -271,7 +272,13 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
     connect(m_save, &QPushButton::clicked, this, [this] { Save(); });
     connect(m_return, &QPushButton::clicked, this, [this] { Return(); });
 
-    // Tab order: the boxes as the page asks them or down its columns, then Save, then Return.
+    std::vector<PagePhotos::Question> photoQuestions;
+    for (const Question& q : m_questions)
+        photoQuestions.push_back({q.entry, q.label, q.box});
+    m_photos = new PagePhotos(*this, state, std::move(photoQuestions));
+
+    // Tab order: the boxes as the page asks them or down its columns, then Photos, Save and
+    // Return.
     std::vector<const Question*> order;
     for (const Question& q : m_questions)
         order.push_back(&q);
@@ -282,7 +289,7 @@ AnswerPage::AnswerPage(const AnswerPageDesign& design, ProgramState& state)
     QList<QWidget*> chain;
     for (const Question* q : order)
         chain << q->box;
-    chain << m_save << m_return;
+    chain << m_photos->button() << m_save << m_return;
     setTabChain(chain);
 
     layOut();
@@ -390,16 +397,30 @@ void AnswerPage::layOut() {
         m_save->setGeometry(buttonX, boxTop, kButtonWidth, kButtonHeight);
         m_return->setGeometry(buttonX, boxTop + kButtonHeight + kButtonGap, kButtonWidth,
                               kButtonHeight);
+        // Photos under them.
+        m_photos->button()->setGeometry(buttonX, boxTop + 2 * (kButtonHeight + kButtonGap),
+                                        kButtonWidth, kButtonHeight);
     } else {
         const int saveX =
             m_design.saveUnderRightColumn ? kMargin + kColumnWidth + kGutter : kMargin;
         m_save->setGeometry(saveX, belowY, kButtonWidth, kButtonHeight);
         m_return->setGeometry(buttonX, belowY, kButtonWidth, kButtonHeight);
+        // Photos on the same row, beside Return.
+        m_photos->button()->setGeometry(buttonX - kButtonGap - kButtonWidth, belowY, kButtonWidth,
+                                        kButtonHeight);
     }
     setFixedClientSizeTwips(kClientWidth * kTwipsPerPixel, clientHeight * kTwipsPerPixel);
+    m_photos->placeCounts();
 }
 
 void AnswerPage::activated() {
+    m_photos->refresh();
+    // Back from this page's own photo window the page is as it was left: what was typed and
+    // not saved stays, in the box it was typed in.
+    if (m_photos->takeReturn()) {
+        m_photos->currentBox()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     std::size_t total = 0;
     for (const Question& q : m_questions)
         total += m_state.answers.textOf(*q.entry).size();

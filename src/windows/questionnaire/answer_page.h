@@ -20,6 +20,8 @@ struct ProgramState;
 
 namespace kt::questionnaire {
 
+class PagePhotos;
+
 // Where a question stands on its page: upper or lower in the left or right column, alone in
 // a column, or in the full-width strip under the columns.
 enum class Place : std::uint8_t { L1, L2, R1, R2, L, R, B };
@@ -112,6 +114,7 @@ private:
     QGroupBox* m_frames[3] = {};       // left column, right column, strip
     QPushButton* m_save = nullptr;
     QPushButton* m_return = nullptr;
+    PagePhotos* m_photos = nullptr;
     Modified ModifiedFlag = Modified::No;
 };
 

@@ -1,9 +1,12 @@
 #include "windows/window_registration.h"
 
+#include "windows/window_names.h"
+
 #include "core/program_state.h"
 #include "ui/qs.h"
 #include "ui/window_manager.h"
 #include "windows/questionnaire/answer_page.h"
+#include "windows/questionnaire/photo_window.h"
 #include "windows/questionnaire/section_screen.h"
 
 namespace kt::questionnaire {
@@ -15,6 +18,7 @@ void registerQuestionnaireWindows(ui::WindowManager& windows, ProgramState& stat
     for (const AnswerPageDesign& design : answerPageDesigns())
         windows.registerWindow(design.name,
                                [&design, &state] { return new AnswerPage(design, state); });
+    windows.registerWindow(windows::kPhotos, [&state] { return new PhotoWindow(state); });
 }
 
 } // namespace kt::questionnaire
