@@ -39,6 +39,7 @@ public:
     std::optional<ui::FontChoice> font(const ui::FontRequest&) override { return {}; }
     std::optional<QColor> color(const QColor&) override { return {}; }
     bool printer(QPrinter&, const ui::PrinterRequest&) override { return false; }
+    bool form(QDialog&) override { return false; }
 };
 
 double cpuMs() {

@@ -1,5 +1,7 @@
 #include "core/photo_folder.h"
 
+#include "core/book.h"
+#include "core/escaped_line.h"
 #include "core/photo_store.h"
 #include "core/program_state.h"
 
@@ -83,56 +85,6 @@ bool sameContent(const fs::path& path, std::string_view bytes) {
 
 // ---- The index ----------------------------------------------------------------------------
 
-// A caption on one line: backslash, tab and line breaks escaped.
-void appendEscaped(std::string& out, std::string_view caption) {
-    for (const char c : caption) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
-bool unescape(std::string_view in, std::string& out) {
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\') {
-            out += in[i];
-            continue;
-        }
-        if (++i == in.size())
-            return false;
-        switch (in[i]) {
-        case '\\':
-            out += '\\';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        default:
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string keyText(const CatalogEntry& e) {
     std::string s(QuestionCatalog::instance().section(e.section()).name);
     s += '.';
@@ -176,7 +128,7 @@ bool readIndexLine(std::string_view line, const fs::path& folder,
     if (!isPlainFileName(file))
         return fail(error, "The photo index names a picture outside its folder: " + quoted(file));
     Photo photo;
-    if (!unescape(caption, photo.caption))
+    if (!unescapeInto(caption, photo.caption))
         return fail(error, "The photo index has a caption it cannot read: " + quoted(line1));
     auto it = pictures.find(file);
     if (it == pictures.end()) {
@@ -354,6 +306,7 @@ LoadOutcome loadAnswersAndPhotos(const std::string& dataPath, ProgramState& stat
         return LoadOutcome::PhotosUnreadable;
     state.answers = std::move(answers);
     state.photos = std::move(read.photos);
+    state.book = readBookOptions(dataPath);
     return LoadOutcome::Loaded;
 }
 

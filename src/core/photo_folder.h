@@ -42,7 +42,8 @@ bool readPhotoFolder(const std::string& path, ProgramState& state, std::string* 
 bool SavePhotoFolder(const std::string& documentPath, const ProgramState& state,
                      std::string* error = nullptr, const SyncToDisk& sync = {});
 
-// What LoadData reads: the data file at dataPath and the photo folder beside it, all or nothing.
+// What LoadData reads: the data file at dataPath and the photo folder beside it, all or nothing;
+// then the book's settings beside them, which never stop a load.
 enum class LoadOutcome { Loaded, DataFileUnreadable, PhotosUnreadable };
 LoadOutcome loadAnswersAndPhotos(const std::string& dataPath, ProgramState& state,
                                  std::string* error = nullptr);

@@ -169,6 +169,13 @@ public:
         return dialog.exec() == QDialog::Accepted;
     }
 
+    bool form(QDialog& dialog) override {
+        if (!dialog.parentWidget())
+            dialog.setParent(dialogParent(), dialog.windowFlags());
+        dialog.setWindowModality(Qt::ApplicationModal);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
 private:
     static bool prepareAndRun(QFileDialog& dialog, const FileRequest& r) {
         dialog.setWindowModality(Qt::ApplicationModal);

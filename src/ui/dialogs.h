@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QDialog;
 class QPrinter;
 
 namespace kt::ui {
@@ -81,6 +82,9 @@ public:
     // The printer dialog, which also offers "Print to File (PDF)": the choice already made when
     // no printer is installed. On OK the printer is set up as chosen; false when cancelled.
     virtual bool printer(QPrinter& printer, const PrinterRequest& request) = 0;
+    // A window of the program's own that asks several things at once, shown modally over the
+    // active window; true when accepted, with the answers in its controls.
+    virtual bool form(QDialog& dialog) = 0;
 
     static Dialogs& current();
     // nullptr restores the Qt implementation. The caller keeps ownership.

@@ -19,5 +19,7 @@ inline constexpr QLatin1String kCredits("frmCredits2");
 inline constexpr QLatin1String kSaveNote("frmNote");
 inline constexpr QLatin1String kTextEditor("frmTxtEditor");
 inline constexpr QLatin1String kPhotos("frmPhotos");
+// Asked modally through the dialog seam, not shown by the window manager.
+inline constexpr QLatin1String kBook("frmBook");
 
 } // namespace kt::windows

@@ -1,5 +1,6 @@
 #include "support/scripted_dialogs.h"
 
+#include <QDialog>
 #include <QPrinter>
 
 #include <gtest/gtest.h>
@@ -55,9 +56,14 @@ void ScriptedDialogs::answerPrinter(std::optional<QString> a, During d) {
     m_printers.push_back({std::move(a), std::move(d)});
 }
 
+void ScriptedDialogs::answerForm(FormAnswer a) {
+    m_forms.push_back(std::move(a));
+}
+
 bool ScriptedDialogs::allAnswersUsed() const {
     return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_openFiles.empty() &&
-           m_saves.empty() && m_fonts.empty() && m_colors.empty() && m_printers.empty();
+           m_saves.empty() && m_fonts.empty() && m_colors.empty() && m_printers.empty() &&
+           m_forms.empty();
 }
 
 MsgButton ScriptedDialogs::message(const MessageRequest& r) {
@@ -132,6 +138,20 @@ bool ScriptedDialogs::printer(QPrinter& printer, const PrinterRequest& r) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(*pdf);
     return true;
+}
+
+bool ScriptedDialogs::form(QDialog& dialog) {
+    forms << dialog.objectName();
+    log << QStringLiteral("form:") + dialog.objectName();
+    if (m_forms.empty() && m_fallback)
+        return m_fallback->form(dialog);
+    if (m_forms.empty()) {
+        ADD_FAILURE() << "unexpected window: " << dialog.objectName().toStdString();
+        return false;
+    }
+    const FormAnswer answer = std::move(m_forms.front());
+    m_forms.pop_front();
+    return answer(dialog);
 }
 
 MessageRequest confirmExitRequest() {

@@ -33,6 +33,9 @@ public:
     void answerColor(std::optional<QColor> answer, During during = {});
     // A file name chooses "Print to File (PDF)" with that file; nullopt cancels.
     void answerPrinter(std::optional<QString> pdfFile, During during = {});
+    // Fills in the program's own window as a user would; its result accepts or cancels it.
+    using FormAnswer = std::function<bool(QDialog&)>;
+    void answerForm(FormAnswer answer);
 
     std::vector<ui::MessageRequest> messages;
     std::vector<ui::InputRequest> inputs;
@@ -41,6 +44,7 @@ public:
     std::vector<ui::FontRequest> fonts;
     std::vector<QColor> colors;
     std::vector<ui::PrinterRequest> printers;
+    QStringList forms; // their object names
     // Every request in the order asked, e.g. "message:Kithtale", "save", "input:Find".
     QStringList log;
 
@@ -57,6 +61,7 @@ public:
     std::optional<ui::FontChoice> font(const ui::FontRequest& request) override;
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const ui::PrinterRequest& request) override;
+    bool form(QDialog& dialog) override;
 
 private:
     ui::Dialogs* m_fallback = nullptr;
@@ -69,6 +74,7 @@ private:
     std::deque<Step<std::optional<QStringList>>> m_openFiles;
     std::deque<Step<std::optional<ui::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
+    std::deque<FormAnswer> m_forms;
 };
 
 // The exit confirmation exactly as it must be asked.

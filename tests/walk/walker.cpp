@@ -3,6 +3,7 @@
 #include "walk.h"
 
 #include "core/answer_data_file.h"
+#include "core/book.h"
 #include "core/question_catalog.h"
 #include "support/program_fixture.h"
 #include "support/scripted_dialogs.h"
@@ -13,6 +14,7 @@
 #include "ui/window_manager.h"
 #include "windows/app/program.h"
 #include "windows/common/controls.h"
+#include "windows/document/book_window.h"
 #include "windows/document/text_editor_window.h"
 #include "windows/questionnaire/answer_page.h"
 #include "windows/questionnaire/section_screen.h"
@@ -20,7 +22,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -429,6 +433,7 @@ public:
     std::optional<FontChoice> font(const FontRequest& r) override;
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const PrinterRequest& r) override;
+    bool form(QDialog& dialog) override;
 
 private:
     struct Running {
@@ -926,9 +931,12 @@ void Walker::answered(const std::string& answer) {
         const QString path = m_folders.resolve(answer.substr(colon + 1));
         m_mayWrite.insert(path);
         std::string data;
-        if (kind == "save" &&
-            dataFilePathFor(QFile::encodeName(path).toStdString(), &data, nullptr))
+        if (kind == "save" && !path.endsWith(QStringLiteral(".pdf")) &&
+            dataFilePathFor(QFile::encodeName(path).toStdString(), &data, nullptr)) {
             m_mayWrite.insert(QFile::decodeName(QByteArray::fromStdString(data)));
+            m_mayWrite.insert(
+                QFile::decodeName(QByteArray::fromStdString(bookOptionsFileFor(data))));
+        }
     }
 }
 
@@ -1038,7 +1046,11 @@ std::optional<QString> Walker::saveFile(const FileRequest& r) {
             answer = m_folders.resolve(a->substr(5));
     } else {
         const QString out = m_folders.out();
-        const QStringList places = {
+        const QStringList places = r.filter.contains(QStringLiteral("*.pdf")) ? QStringList{
+            out + QStringLiteral("/book.pdf"),
+            out + QStringLiteral("/story.pdf"),
+            m_folders.refusing() + QStringLiteral("/book.pdf"),
+        } : QStringList{
             out + QStringLiteral("/story.rtf"),
             out + QStringLiteral("/story-2.rtf"),
             out + QStringLiteral("/Life Story \u00e9t\u00e9.rtf"),
@@ -1138,6 +1150,30 @@ bool Walker::printer(QPrinter& printer, const PrinterRequest&) {
     printer.setPrinterName(QString());
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(*pdf);
+    return true;
+}
+
+bool Walker::form(QDialog& dialog) {
+    auto* book = qobject_cast<document::BookWindow*>(&dialog);
+    if (!book) {
+        fail("a window the walk does not know was asked: " + dialog.objectName().toStdString());
+        return false;
+    }
+    // "book:<page size index>:<large print>" fills the window in; "book-cancel" closes it.
+    std::optional<std::pair<int, bool>> answer;
+    if (replaying()) {
+        const std::optional<std::string> a = recorded("book");
+        if (a && a->rfind("book:", 0) == 0 && a->size() >= 8)
+            answer = std::pair((*a)[5] - '0', (*a)[7] == '1');
+    } else if (choose(4) > 0) {
+        answer = std::pair(choose(book->cboPageSize()->count()), choose(3) == 0);
+    }
+    answered(answer ? "book:" + std::to_string(answer->first) + ':' + (answer->second ? "1" : "0")
+                    : "book-cancel");
+    if (!answer)
+        return false;
+    book->cboPageSize()->setCurrentIndex(answer->first);
+    book->chkLargePrint()->setChecked(answer->second);
     return true;
 }
 
@@ -1247,8 +1283,10 @@ void Walker::checkFiles(const Snapshot& now) {
     if (!m_prev.editorFile.isEmpty()) {
         allowed.insert(m_prev.editorFile);
         std::string data;
-        if (dataFilePathFor(QFile::encodeName(m_prev.editorFile).toStdString(), &data, nullptr))
+        if (dataFilePathFor(QFile::encodeName(m_prev.editorFile).toStdString(), &data, nullptr)) {
             allowed.insert(QFile::decodeName(QByteArray::fromStdString(data)));
+            allowed.insert(QFile::decodeName(QByteArray::fromStdString(bookOptionsFileFor(data))));
+        }
     }
     for (const auto& [path, was] : m_prev.files)
         if (!now.files.count(path))
@@ -1267,6 +1305,11 @@ void Walker::checkFiles(const Snapshot& now) {
             const QByteArray pdf = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
             if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
                 fail("a printed PDF is not whole: " + rel);
+        } else if (path.endsWith(QStringLiteral(" book.txt"))) {
+            QFile f(path);
+            BookOptions read;
+            if (!f.open(QIODevice::ReadOnly) || !decodeBookOptions(f.readAll().toStdString(), read))
+                fail("a book's saved settings do not read back: " + rel);
         } else if (path.endsWith(QStringLiteral(".dat"))) {
             AnswerStore read;
             std::string error;

@@ -11,6 +11,7 @@
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
+#include "windows/document/book_window.h"
 #include "windows/document/story_photos.h"
 #include "windows/document/story_print.h"
 
@@ -87,6 +88,8 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     addSeparator(file, "Hyphen2");
     addItem(file, "mnuFilePrint", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P),
             &TextEditorWindow::Print);
+    addItem(file, "mnuFileMakeBook", "Make a &Book...", QKeySequence(),
+            &TextEditorWindow::MakeBook);
     addSeparator(file, "Hyphen3");
     addItem(file, "mnuFileReturn", "&Return to Main Menu", QKeySequence(Qt::CTRL | Qt::Key_R),
             &TextEditorWindow::ReturnToMainMenu);
@@ -256,6 +259,16 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
                           QString::fromStdString(dataError));
         return false;
     }
+    if (!SaveBookOptions(QFile::encodeName(m_documentPath).toStdString(), m_state, &dataError,
+                         system::syncToDisk)) {
+        reportSaveFailure(QStringLiteral("Your document, its answers and photos were saved beside "
+                                         "this file:\n") +
+                              path +
+                              QStringLiteral("\nbut the settings of its book could not be "
+                                             "written beside them."),
+                          QString::fromStdString(dataError));
+        return false;
+    }
     return true;
 }
 
@@ -401,6 +414,10 @@ void TextEditorWindow::openChosenFile() {
 
 void TextEditorWindow::Print() {
     printStory(*m_txtEdit->document(), m_currentFile, this);
+}
+
+void TextEditorWindow::MakeBook() {
+    makeBook(m_state, m_currentFile, this);
 }
 
 void TextEditorWindow::ReturnToMainMenu() {

@@ -45,6 +45,8 @@ public:
     void Save();
     void SaveAs();
     void Print();
+    // File > Make a Book...: the answers and photos as a book in a PDF.
+    void MakeBook();
     void ReturnToMainMenu();
     void Exit();
     void Cut();
