@@ -11,6 +11,7 @@
 #include "ui/picture.h"
 #include "ui/print_pages.h"
 #include "ui/rich_text_edit.h"
+#include "windows/document/book_layout.h"
 #include "windows/document/story_photos.h"
 #include "windows/document/text_editor_window.h"
 
@@ -158,6 +159,39 @@ void BM_PhotoStoryLoad(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PhotoStoryLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The book of the same photos with all 77 questions answered at length (some 3 KB each, in
+// paragraphs), made into a PDF and written as Make a Book writes it; arg 1 is large print.
+void BM_PhotoStoryBook(benchmark::State& state) {
+    ProgramState program = story();
+    std::string answer;
+    for (int i = 0; i < 20; ++i)
+        answer += "We walked to school along the river every morning, and my brother found "
+                  "something to carry home in his pockets. " +
+                  std::string(i % 4 == 3 ? "\r\n\r\n" : "");
+    for (const CatalogEntry& e : QuestionCatalog::instance().all())
+        program.answers.setTextOf(e, answer);
+    BookOptions options;
+    options.teller = "Margaret O'Brien";
+    options.largePrint = state.range(0) != 0;
+    QTemporaryDir dir;
+    const QString pdf =
+        (keptIn().isEmpty() ? dir.path() : keptIn()) +
+        (options.largePrint ? QStringLiteral("/Large.pdf") : QStringLiteral("/Book.pdf"));
+    int pages = 0;
+    for (auto _ : state) {
+        const std::vector<BookChapter> chapters = bookChapters(program.answers, program.photos);
+        const QByteArray bytes = document::makeBookPdf(chapters, options, [&pages](int, int n) {
+            pages = n;
+            return true;
+        });
+        if (bytes.isEmpty() || !rtf::saveBytes(pdf, bytes))
+            state.SkipWithError("the book was not made");
+    }
+    state.counters["pages"] = pages;
+    state.counters["pdf_mb"] = double(QFileInfo(pdf).size()) / 1e6;
+}
+BENCHMARK(BM_PhotoStoryBook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_PhotoStoryPrintPdf(benchmark::State& state) {
     ProgramState program = story();
