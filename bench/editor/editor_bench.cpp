@@ -35,6 +35,7 @@ public:
     std::optional<ui::FontChoice> font(const ui::FontRequest&) override { return {}; }
     std::optional<QColor> color(const QColor&) override { return {}; }
     bool printer(QPrinter&, const ui::PrinterRequest&) override { return false; }
+    std::optional<int> choose(const ui::ChoiceRequest&) override { return {}; }
 };
 
 QuietDialogs g_dialogs;

@@ -31,6 +31,8 @@ public:
     void answerColor(std::optional<QColor> answer, During during = {});
     // A file name chooses "Print to File (PDF)" with that file; nullopt cancels.
     void answerPrinter(std::optional<QString> pdfFile, During during = {});
+    // The row chosen from a list, from 0; nullopt cancels.
+    void answerChoice(std::optional<int> row, During during = {});
 
     std::vector<ui::MessageRequest> messages;
     std::vector<ui::InputRequest> inputs;
@@ -39,6 +41,7 @@ public:
     std::vector<ui::FontRequest> fonts;
     std::vector<QColor> colors;
     std::vector<ui::PrinterRequest> printers;
+    std::vector<ui::ChoiceRequest> choices;
     // Every request in the order asked, e.g. "message:Kithtale", "save", "input:Find".
     QStringList log;
 
@@ -51,6 +54,7 @@ public:
     std::optional<ui::FontChoice> font(const ui::FontRequest& request) override;
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const ui::PrinterRequest& request) override;
+    std::optional<int> choose(const ui::ChoiceRequest& request) override;
 
 private:
     template <class T> struct Step {
@@ -61,6 +65,7 @@ private:
     std::deque<Step<std::optional<QString>>> m_inputs, m_opens, m_saves, m_printers;
     std::deque<Step<std::optional<ui::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
+    std::deque<Step<std::optional<int>>> m_choices;
 };
 
 // The exit confirmation exactly as it must be asked.
