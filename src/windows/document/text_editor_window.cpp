@@ -10,6 +10,7 @@
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
+#include "windows/document/earlier_versions.h"
 #include "windows/document/story_print.h"
 
 #include <QAction>
@@ -99,6 +100,8 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     file->setObjectName(QStringLiteral("mnuFile"));
     addItem(file, "mnuFileOpen", "&Open", QKeySequence(Qt::CTRL | Qt::Key_O),
             &TextEditorWindow::Open);
+    addItem(file, "mnuFileVersions", "Earlier &Versions", QKeySequence(),
+            &TextEditorWindow::EarlierVersions);
     addSeparator(file, "Hyphen1");
     addItem(file, "mnuFileSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S),
             &TextEditorWindow::Save);
@@ -236,7 +239,7 @@ bool TextEditorWindow::hasCurrentFile() const {
 
 void TextEditorWindow::setCurrentFile(const QString& path) {
     m_currentFile = path;
-    setWindowTitle(path + kCaptionSuffix);
+    setWindowTitle(path.isEmpty() ? kNewCaption : path + kCaptionSuffix);
 }
 
 void TextEditorWindow::reportSaveFailure(const QString& what, const QString& reason) {
@@ -257,6 +260,8 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
                           QString::fromStdString(dataError));
         return false;
     }
+    // What this save replaces stays at hand; a save goes on even where it cannot be kept.
+    keepEarlierVersion(path);
     QString error;
     if (!m_txtEdit->SaveFile(path, &error)) {
         reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
@@ -366,21 +371,22 @@ bool TextEditorWindow::saveAndWait() {
     return !m_saveCancelled;
 }
 
-void TextEditorWindow::Open() {
-    if (m_waitLoop)
-        return;
-    if (m_documentModified) {
-        switch (askToSave()) {
-        case MsgButton::Yes:
-            if (!saveAndWait())
-                return;
-            break;
-        case MsgButton::No:
-            break;
-        default:
-            return;
-        }
+bool TextEditorWindow::offerToSave() {
+    if (!m_documentModified)
+        return true;
+    switch (askToSave()) {
+    case MsgButton::Yes:
+        return saveAndWait();
+    case MsgButton::No:
+        return true;
+    default:
+        return false;
     }
+}
+
+void TextEditorWindow::Open() {
+    if (m_waitLoop || !offerToSave())
+        return;
     m_dialogFileName.clear();
     FileRequest request;
     request.filter = QStringLiteral(

@@ -35,6 +35,9 @@ public:
 
     // The commands of the menus.
     void Open();
+    // Lists the versions of stories that saves replaced, and opens the one chosen as a new
+    // document.
+    void EarlierVersions();
     void Save();
     void SaveAs();
     void Print();
@@ -69,7 +72,11 @@ private:
                      void (TextEditorWindow::*command)());
     void addSeparator(QMenu* menu, const char* name);
     bool hasCurrentFile() const;
+    // An empty path makes the document a new one.
     void setCurrentFile(const QString& path);
+    // Asks whether to save a modified document and saves it if so. False when the user
+    // cancelled, or the save did not complete.
+    bool offerToSave();
     // Runs Save and, when it goes through the save note, waits until the save has run or the
     // note was closed. False when the save did not complete.
     bool saveAndWait();
