@@ -1,8 +1,10 @@
-// The editor's part in keeping the user's work: the earlier versions that saves replaced.
+// The editor's part in keeping the user's work: the story a safety copy brought back, and the
+// earlier versions that saves replaced.
 #include "windows/document/text_editor_window.h"
 
 #include "ui/dialogs.h"
 #include "ui/rich_text_edit.h"
+#include "windows/common/unsaved_work.h"
 #include "windows/document/earlier_versions.h"
 
 #include <QDir>
@@ -18,6 +20,19 @@ namespace {
 const QString kVersionsTitle = QStringLiteral("Kithtale - Earlier Versions");
 
 } // namespace
+
+bool TextEditorWindow::showRestoredStory() {
+    const std::optional<windows::RestoredStory> story = windows::UnsavedWork::current().takeStory();
+    if (!story || !m_txtEdit->LoadRichText(story->rtf))
+        return false;
+    // As it was when the copy was made: unsaved, and saved to its own file by Save.
+    if (!story->file.isEmpty()) {
+        setCurrentFile(story->file);
+        m_dialogFileName = story->file;
+    }
+    m_documentModified = true;
+    return true;
+}
 
 void TextEditorWindow::EarlierVersions() {
     if (waitingForSave())

@@ -10,6 +10,7 @@
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
+#include "windows/common/unsaved_work.h"
 #include "windows/document/earlier_versions.h"
 #include "windows/document/story_print.h"
 
@@ -214,7 +215,7 @@ void TextEditorWindow::activated() {
         m_reminderFlag = QStringLiteral("N");
     }
 
-    if (m_state.editorActivationCount == 0)
+    if (m_state.editorActivationCount == 0 && !showRestoredStory())
         m_txtEdit->setText(QString::fromStdString(DocumentComposer(m_state.answers)));
 
     // Only whether the count is zero matters; it stops at the top of its range.
@@ -277,6 +278,7 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
                           QString::fromStdString(dataError));
         return false;
     }
+    windows::UnsavedWork::current().filed();
     return true;
 }
 

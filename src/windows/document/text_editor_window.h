@@ -77,6 +77,8 @@ private:
     // Asks whether to save a modified document and saves it if so. False when the user
     // cancelled, or the save did not complete.
     bool offerToSave();
+    // Puts in the story a safety copy brought back, unsaved; false when there is none.
+    bool showRestoredStory();
     // Runs Save and, when it goes through the save note, waits until the save has run or the
     // note was closed. False when the save did not complete.
     bool saveAndWait();
