@@ -3,6 +3,7 @@
 // is in tests/fault.
 #include "editor_fixture.h"
 
+#include "core/answer_data_file.h"
 #include "core/safety_copy.h"
 #include "windows/app/safety_copy.h"
 #include "windows/questionnaire/answer_page.h"
@@ -187,6 +188,27 @@ TEST_F(SafetyCopy, ASaveThatWritesBothFilesLeavesNothingToOffer) {
     EXPECT_TRUE(dialogs->messages.empty());
     EXPECT_EQ(runs(), QStringList{QFileInfo(copy()->runFolder()).fileName()})
         << "a run with nothing to offer leaves no folder";
+}
+
+TEST_F(SafetyCopy, AnswersJustLoadedFromAFileNeedNoCopy) {
+    AnswerStore onFile;
+    onFile.setText({SectionId::Final, "Self"}, "from the file");
+    const QString dat = path(QStringLiteral("Earlier.dat"));
+    ASSERT_TRUE(writeDataFile(QFile::encodeName(dat).toStdString(), onFile));
+    enterMainMenu();
+    showPage();
+    ASSERT_TRUE(typeAndPause(box("GrowUp"), QStringLiteral("typed, then saved")));
+    click(kPage, QStringLiteral("cmdSave"));
+    ASSERT_TRUE(hasCopy());
+
+    program->windows().show(QStringLiteral("frmMain"));
+    window(kPage)->hide();
+    settle();
+    dialogs->answerMessage(MsgButton::Yes);
+    dialogs->answerOpen(dat);
+    click(QStringLiteral("frmMain"), QStringLiteral("cmdLoad"));
+    ASSERT_EQ(state().answers, onFile);
+    EXPECT_TRUE(waitUntil([&] { return !hasCopy(); }));
 }
 
 TEST_F(SafetyCopy, TheEditorsUnsavedStoryComesBackWithItsPicturesUnsavedInItsFile) {

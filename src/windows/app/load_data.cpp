@@ -3,6 +3,7 @@
 #include "core/answer_data_file.h"
 #include "core/program_state.h"
 #include "ui/dialogs.h"
+#include "windows/common/unsaved_work.h"
 
 #include <QFile>
 
@@ -33,7 +34,8 @@ void MainMenu::LoadData() {
 
     // Whatever its extension, the chosen file is read; the reader changes the store only when
     // the whole record was good.
-    readDataFile(QFile::encodeName(*chosen).toStdString(), m_state.answers);
+    if (readDataFile(QFile::encodeName(*chosen).toStdString(), m_state.answers))
+        windows::UnsavedWork::current().filed();
 }
 
 } // namespace kt::app

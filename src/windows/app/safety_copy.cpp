@@ -340,7 +340,8 @@ void SafetyCopy::start(Job job, bool now) {
 }
 
 void SafetyCopy::finishWriting() {
-    if (m_job.valid())
+    // The write that ends may start the next one, for what changed meanwhile: that too.
+    while (m_job.valid())
         jobDone();
 }
 
@@ -367,8 +368,9 @@ void SafetyCopy::jobDone() {
     Q_EMIT written(ok);
     if (std::exchange(m_again, false))
         update();
+    // From the event loop, not from inside a wait for the write, and not while the program quits.
     if (!ok)
-        tellFailureOnce();
+        QTimer::singleShot(0, this, &SafetyCopy::tellFailureOnce);
 }
 
 void SafetyCopy::tellFailureOnce() {

@@ -28,7 +28,7 @@ public:
     // nullptr restores the one that keeps nothing. The caller keeps ownership.
     static void install(UnsavedWork* work);
 
-    // The answers and the story are in the files just saved or loaded.
+    // The answers (and the editor's story) are in the files just saved or loaded.
     virtual void filed() {}
     // Restored text for the question's box, which its page shows at its next activation instead
     // of the stored answer; handed out once.
