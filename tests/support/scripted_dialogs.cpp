@@ -55,9 +55,14 @@ void ScriptedDialogs::answerPrinter(std::optional<QString> a, During d) {
     m_printers.push_back({std::move(a), std::move(d)});
 }
 
+void ScriptedDialogs::answerChoice(std::optional<int> a, During d) {
+    m_choices.push_back({a, std::move(d)});
+}
+
 bool ScriptedDialogs::allAnswersUsed() const {
     return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_openFiles.empty() &&
-           m_saves.empty() && m_fonts.empty() && m_colors.empty() && m_printers.empty();
+           m_saves.empty() && m_fonts.empty() && m_colors.empty() && m_printers.empty() &&
+           m_choices.empty();
 }
 
 MsgButton ScriptedDialogs::message(const MessageRequest& r) {
@@ -132,6 +137,12 @@ bool ScriptedDialogs::printer(QPrinter& printer, const PrinterRequest& r) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(*pdf);
     return true;
+}
+
+std::optional<int> ScriptedDialogs::choose(const ChoiceRequest& r) {
+    choices.push_back(r);
+    log << QStringLiteral("choose:") + r.title;
+    return take(m_choices, QStringLiteral("list ") + r.title, std::optional<int>());
 }
 
 MessageRequest confirmExitRequest() {

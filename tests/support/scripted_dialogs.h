@@ -33,6 +33,8 @@ public:
     void answerColor(std::optional<QColor> answer, During during = {});
     // A file name chooses "Print to File (PDF)" with that file; nullopt cancels.
     void answerPrinter(std::optional<QString> pdfFile, During during = {});
+    // The row chosen from a list, from 0; nullopt cancels.
+    void answerChoice(std::optional<int> row, During during = {});
 
     std::vector<ui::MessageRequest> messages;
     std::vector<ui::InputRequest> inputs;
@@ -41,6 +43,7 @@ public:
     std::vector<ui::FontRequest> fonts;
     std::vector<QColor> colors;
     std::vector<ui::PrinterRequest> printers;
+    std::vector<ui::ChoiceRequest> choices;
     // Every request in the order asked, e.g. "message:Kithtale", "save", "input:Find".
     QStringList log;
 
@@ -57,6 +60,7 @@ public:
     std::optional<ui::FontChoice> font(const ui::FontRequest& request) override;
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const ui::PrinterRequest& request) override;
+    std::optional<int> choose(const ui::ChoiceRequest& request) override;
 
 private:
     ui::Dialogs* m_fallback = nullptr;
@@ -69,6 +73,7 @@ private:
     std::deque<Step<std::optional<QStringList>>> m_openFiles;
     std::deque<Step<std::optional<ui::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
+    std::deque<Step<std::optional<int>>> m_choices;
 };
 
 // The exit confirmation exactly as it must be asked.

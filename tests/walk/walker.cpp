@@ -429,6 +429,7 @@ public:
     std::optional<FontChoice> font(const FontRequest& r) override;
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const PrinterRequest& r) override;
+    std::optional<int> choose(const ChoiceRequest& r) override;
 
 private:
     struct Running {
@@ -1139,6 +1140,19 @@ bool Walker::printer(QPrinter& printer, const PrinterRequest&) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(*pdf);
     return true;
+}
+
+std::optional<int> Walker::choose(const ChoiceRequest& r) {
+    std::optional<int> answer;
+    if (replaying()) {
+        const std::optional<std::string> a = recorded("choice");
+        if (a && a->rfind("choice:", 0) == 0)
+            answer = std::stoi(a->substr(7));
+    } else if (const int c = choose(int(r.rows.size()) + 1); c < int(r.rows.size())) {
+        answer = c;
+    }
+    answered(answer ? "choice:" + std::to_string(*answer) : "choice-cancel");
+    return answer;
 }
 
 // ---------------------------------------------------------------------------------------------
