@@ -1,5 +1,7 @@
 #include "core/safety_copy.h"
 
+#include "core/photo_folder.h"
+
 #include <charconv>
 #include <filesystem>
 #include <limits>
@@ -71,6 +73,27 @@ bool applyPart(const std::string& folder, std::string_view name, const Part& par
     return false;
 }
 
+bool applyPhotos(const std::string& folder, const PhotosPart& part, const SyncToDisk& sync,
+                 std::string* error) {
+    const std::string path = pathIn(folder, kPhotosFolder);
+    switch (part.action) {
+    case Part::Action::Keep:
+        return true;
+    case Part::Action::Write:
+        return writePhotoFolder(path, part.photos, error, sync);
+    case Part::Action::Remove: {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+        if (ec) {
+            setError(error, "Could not remove \"" + path + "\": " + ec.message() + ".");
+            return false;
+        }
+        return true;
+    }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string encodeAbout(const About& about) {
@@ -123,6 +146,7 @@ bool apply(const std::string& folder, const Update& update, const SyncToDisk& sy
     // kept, so a kill between the two never loses it.
     if (!applyPart(folder, kAnswersFile, update.answers, sync, error) ||
         !applyPart(folder, kBoxesFile, update.boxes, sync, error) ||
+        !applyPhotos(folder, update.photos, sync, error) ||
         !applyPart(folder, kStoryFile, update.story, sync, error))
         return false;
     if (update.about.action == Part::Action::Write &&
@@ -150,6 +174,8 @@ bool read(const std::string& folder, Copy& copy, std::string* error) {
     const std::string boxes = pathIn(folder, kBoxesFile);
     if (fs::exists(boxes, ec) &&
         !(readWholeFile(boxes, bytes, error) && decodeAnswerFields(bytes, read.boxes, error)))
+        return false;
+    if (!readPhotoFolder(pathIn(folder, kPhotosFolder), read.photos, error))
         return false;
     const std::string story = pathIn(folder, kStoryFile);
     if (fs::exists(story, ec)) {

@@ -2,6 +2,7 @@
 
 #include "core/answer_data_file.h"
 #include "core/answer_store.h"
+#include "core/photo_store.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,7 @@
 //   answers.dat  the answer store, in the answer data file's format (always UTF-8)
 //   boxes.dat    text in answer boxes not yet saved into the store, in the same format: a field
 //                per question, empty where its box holds nothing unsaved
+//   photos/      the answers' photos, as the photo folder beside a data file holds them
 //   story.rtf    the editor's document while it holds unsaved edits
 //   copy.txt     when the copy was made, the file the story belongs to, how often it was declined
 //
@@ -24,6 +26,7 @@ namespace kt::safety {
 
 inline constexpr std::string_view kAnswersFile = "answers.dat";
 inline constexpr std::string_view kBoxesFile = "boxes.dat";
+inline constexpr std::string_view kPhotosFolder = "photos";
 inline constexpr std::string_view kStoryFile = "story.rtf";
 inline constexpr std::string_view kAboutFile = "copy.txt";
 
@@ -49,14 +52,22 @@ struct Part {
     static Part remove() { return {Action::Remove, {}}; }
 };
 
+// The photos: left, written as the photo folder writes them (only pictures it does not hold
+// yet), or removed.
+struct PhotosPart {
+    Part::Action action = Part::Action::Keep;
+    PhotoStore photos;
+};
+
 struct Update {
     Part answers, boxes, story, about;
+    PhotosPart photos;
 };
 
 // Applies the update to the folder, which must exist: a removed copy.txt goes first, then the
-// answers, the boxes, the story, and a written copy.txt last. Files are readable by their owner
-// alone and put on the disk by `sync` before they replace the old ones. Stops at the first
-// failure, with the reason in *error.
+// answers, the boxes, the photos, the story, and a written copy.txt last. Files are readable by
+// their owner alone and put on the disk by `sync` before they replace the old ones. Stops at the
+// first failure, with the reason in *error.
 bool apply(const std::string& folder, const Update& update, const SyncToDisk& sync = {},
            std::string* error = nullptr);
 
@@ -65,6 +76,7 @@ struct Copy {
     About about;
     AnswerStore answers;
     AnswerFields boxes;               // all empty without a boxes file
+    PhotoStore photos;                // none without a photos folder
     std::optional<std::string> story; // the RTF's bytes
 };
 

@@ -130,7 +130,11 @@ TEST_F(SafetyCopyFiles, WhatIsWrittenIsReadBackWholeAndOnlyItsOwnerMayReadIt) {
     EXPECT_EQ(synced.back(), dir.filename().string());
 
     // A later update writes only what changed; parts it removes stay removed.
+    PhotoStore photos;
+    photos.of(all()[3]).push_back(
+        {std::string("\xFF\xD8\xFF", 3) + "the house on Elm Street", PhotoFormat::Jpeg, "Home"});
     update = {};
+    update.photos = {safety::Part::Action::Write, photos};
     update.boxes = safety::Part::remove();
     update.story = safety::Part::remove();
     about.declined = 0;
@@ -139,6 +143,7 @@ TEST_F(SafetyCopyFiles, WhatIsWrittenIsReadBackWholeAndOnlyItsOwnerMayReadIt) {
     ASSERT_TRUE(safety::read(dir.string(), copy, &error)) << error;
     EXPECT_EQ(copy.answers, answers);
     EXPECT_EQ(copy.boxes, AnswerFields{});
+    EXPECT_EQ(copy.photos, photos);
     EXPECT_FALSE(copy.story);
     EXPECT_EQ(copy.about, about);
 

@@ -80,11 +80,17 @@ TEST_F(SafetyCopy, WorkNoFileHoldsComesBackAfterTheProgramDies) {
     showPage();
     QTest::keyClicks(box("GrowUp"), QStringLiteral("Grandpa's \"farm\""));
     click(kPage, QStringLiteral("cmdSave"));
+    const CatalogEntry& farm = *std::find_if(
+        QuestionCatalog::instance().all().begin(), QuestionCatalog::instance().all().end(),
+        [](const CatalogEntry& e) { return e.key.stem == std::string_view("GrowUp"); });
+    state().photos.of(farm).push_back({"\xFF\xD8\xFF the barn", PhotoFormat::Jpeg, "The farm"});
     QTest::keyClicks(box("Toys"), QStringLiteral("A tin drum,"));
     QTest::keyClick(box("Toys"), Qt::Key_Return);
     ASSERT_TRUE(typeAndPause(box("Toys"), QStringLiteral("and a kite")));
     const AnswerStore saved = state().answers;
+    const PhotoStore photos = state().photos;
     EXPECT_EQ(onDisk().answers, saved);
+    EXPECT_EQ(onDisk().photos, photos);
     EXPECT_EQ(onDisk().boxes[1], "A tin drum,\r\nand a kite") << "the box's text, not yet saved";
 
     dieAndStartAgain();
@@ -95,12 +101,13 @@ TEST_F(SafetyCopy, WorkNoFileHoldsComesBackAfterTheProgramDies) {
     EXPECT_EQ(q.icon, ui::MsgIcon::Question);
     EXPECT_EQ(q.buttons, MsgButton::Yes | MsgButton::No);
     EXPECT_EQ(q.defaultButton, MsgButton::Yes);
-    EXPECT_TRUE(q.text.contains(QStringLiteral(" and holds 1 answer and writing on an answer page "
-                                               "that had not been saved yet.")))
+    EXPECT_TRUE(q.text.contains(QStringLiteral(" and holds 1 answer, 1 photo and writing on an "
+                                               "answer page that had not been saved yet.")))
         << q.text.toStdString();
     EXPECT_TRUE(q.text.contains(QStringLiteral("asked once more"))) << q.text.toStdString();
 
     EXPECT_EQ(state().answers, saved);
+    EXPECT_EQ(state().photos, photos);
     showPage();
     EXPECT_EQ(box("GrowUp")->answer(), "Grandpa's \"farm\"");
     EXPECT_EQ(box("Toys")->answer(), "A tin drum,\r\nand a kite");

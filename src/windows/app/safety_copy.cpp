@@ -65,6 +65,8 @@ QString offerText(const safety::Copy& copy) {
     if (answered > 0)
         held << (answered == 1 ? QStringLiteral("1 answer")
                                : QStringLiteral("%1 answers").arg(answered));
+    if (const std::size_t photos = copy.photos.count(); photos > 0)
+        held << (photos == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(photos));
     if (anyText(copy.boxes))
         held << QStringLiteral("writing on an answer page that had not been saved yet");
     if (copy.story)
@@ -109,7 +111,7 @@ SafetyCopy::SafetyCopy(ProgramState& state, WindowManager& windows, const QStrin
       m_root(QDir(folder.isEmpty() ? system::programDataFolder() + QStringLiteral("/Safety copy")
                                    : folder)
                  .absolutePath()),
-      m_filedRevision(state.answers.revision()) {
+      m_filedRevision(state.answers.revision()), m_filedPhotos(state.photos.revision()) {
     // Named by when it started and its process; never a folder an earlier run left.
     const QString name =
         m_root + QLatin1Char('/') +
@@ -231,6 +233,7 @@ AnswerFields SafetyCopy::unsavedBoxText() const {
 std::optional<SafetyCopy::Job> SafetyCopy::prepare() {
     using safety::Part;
     const std::uint64_t answersRevision = m_state.answers.revision();
+    const std::uint64_t photosRevision = m_state.photos.revision();
     AnswerFields boxes = unsavedBoxText();
 
     // The story: the editor's while it holds edits no file has (the document's own modified
@@ -252,11 +255,16 @@ std::optional<SafetyCopy::Job> SafetyCopy::prepare() {
 
     Job job;
     job.holdsRestored = !m_restoredFrom.isEmpty();
-    if (answersRevision == m_filedRevision && !anyText(boxes) && !story) {
+    if (answersRevision == m_filedRevision && photosRevision == m_filedPhotos && !anyText(boxes) &&
+        !story) {
         // Nothing that a file does not hold: nothing to offer.
         if (m_written.empty)
             return std::nullopt;
-        job.update = {Part::remove(), Part::remove(), Part::remove(), Part::remove()};
+        job.update = {Part::remove(),
+                      Part::remove(),
+                      Part::remove(),
+                      Part::remove(),
+                      {Part::Action::Remove, {}}};
         return job;
     }
 
@@ -266,6 +274,12 @@ std::optional<SafetyCopy::Job> SafetyCopy::prepare() {
     if (m_written.answers != answersRevision) {
         job.update.answers = Part::write(encodeAnswerRecord(m_state.answers, RecordEncoding::Utf8));
         job.written.answers = answersRevision;
+        changed = true;
+    }
+    if (m_written.photos != photosRevision) {
+        // Only pictures the copy does not hold yet are written, so a copy is cheap to make.
+        job.update.photos = {Part::Action::Write, m_state.photos};
+        job.written.photos = photosRevision;
         changed = true;
     }
     if (m_written.boxes != boxes) {
@@ -387,6 +401,7 @@ void SafetyCopy::tellFailureOnce() {
 
 void SafetyCopy::filed() {
     m_filedRevision = m_state.answers.revision();
+    m_filedPhotos = m_state.photos.revision();
     // Once the save that called has finished with the editor's flags.
     QTimer::singleShot(0, this, &SafetyCopy::update);
 }
@@ -472,6 +487,7 @@ void SafetyCopy::offer() {
         else
             m_state.answers.setUnsetOf(e);
     }
+    m_state.photos = std::move(chosen.copy.photos);
     m_restoredBoxes = std::move(chosen.copy.boxes);
     if (chosen.copy.story)
         m_restoredStory = windows::RestoredStory{

@@ -90,6 +90,7 @@ private:
     };
     struct Written {
         std::optional<std::uint64_t> answers; // the store's revision
+        std::optional<std::uint64_t> photos;  // the photos' revision
         std::optional<AnswerFields> boxes;
         std::optional<std::optional<StoryKey>> story; // written, and which; or removed
         bool about = false;                           // a copy is there to offer
@@ -122,6 +123,7 @@ private:
     QElapsedTimer m_sinceInput;
 
     std::uint64_t m_filedRevision = 0;
+    std::uint64_t m_filedPhotos = 0;
     Written m_written;
     Written m_writing;
     bool m_writingHoldsRestored = false;
