@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
     kt::ui::installProgramStyle();
 
     kt::app::Program program;
+    program.keepSafetyCopy();
     QObject::connect(&program.windows(), &kt::ui::WindowManager::programEnded, &application,
                      &QApplication::quit, Qt::QueuedConnection);
     program.start();

@@ -1,15 +1,24 @@
-// The editor with long stories: composing and showing them, and Find Next across them.
+// The editor with long stories: composing and showing them, Find Next across them, and typing
+// in them with and without the safety copy.
 //   QT_QPA_PLATFORM=offscreen build/release/bench/editor/kithtale_editor_bench
 #include "core/document_composer.h"
 #include "core/program_state.h"
 #include "core/question_catalog.h"
+#include "quiet_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/rich_text_edit.h"
 #include "ui/window_manager.h"
+#include "windows/app/safety_copy.h"
 #include "windows/document/text_editor_window.h"
+#include "windows/window_names.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextBlock>
 
 #include <benchmark/benchmark.h>
 
@@ -20,23 +29,7 @@ using namespace kt;
 
 namespace {
 
-// Answers every dialog at once: Find gets the text to look for, messages get OK.
-class QuietDialogs final : public ui::Dialogs {
-public:
-    QString findText;
-    int messages = 0;
-    ui::MsgButton message(const ui::MessageRequest&) override {
-        ++messages;
-        return ui::MsgButton::Ok;
-    }
-    std::optional<QString> input(const ui::InputRequest&) override { return findText; }
-    std::optional<QString> openFile(const ui::FileRequest&) override { return {}; }
-    std::optional<QString> saveFile(const ui::FileRequest&) override { return {}; }
-    std::optional<ui::FontChoice> font(const ui::FontRequest&) override { return {}; }
-    std::optional<QColor> color(const QColor&) override { return {}; }
-    bool printer(QPrinter&, const ui::PrinterRequest&) override { return false; }
-    bool form(QDialog&) override { return false; }
-};
+using bench::QuietDialogs;
 
 QuietDialogs g_dialogs;
 
@@ -137,6 +130,73 @@ void BM_FindNext10MB_Cold(benchmark::State& state) {
 }
 BENCHMARK(BM_FindNext10MB_Warm)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_FindNext10MB_Cold)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One key typed into a 1 MB story and the repaint, alternately a letter and Backspace, without
+// (0) and with (1) the safety copy. With it, every key passes its filter and keeps its wait for a
+// pause; its writes come after a pause (BM_SafetyWrite1MB), so none falls in here.
+void BM_Keystroke1MB(benchmark::State& state) {
+    ProgramState program;
+    QTemporaryDir folder;
+    std::unique_ptr<app::SafetyCopy> copy;
+    if (state.range(0) != 0)
+        copy = std::make_unique<app::SafetyCopy>(program, ui::WindowManager::instance(),
+                                                 folder.path());
+    document::TextEditorWindow w(program);
+    w.txtEdit()->setText(storyOfSize(1000 * 1000));
+    show(w);
+    QTextCursor c(w.txtEdit()->document()->findBlockByNumber(3));
+    c.setPosition(c.position() + 7); // after "Grandpa"
+    w.txtEdit()->setTextCursor(c);
+    bool letter = true;
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, letter ? Qt::Key_X : Qt::Key_Backspace, Qt::NoModifier,
+                        letter ? QStringLiteral("x") : QString());
+        QCoreApplication::sendEvent(w.txtEdit(), &press);
+        QCoreApplication::processEvents();
+        w.txtEdit()->viewport()->repaint();
+        letter = !letter;
+    }
+}
+BENCHMARK(BM_Keystroke1MB)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+
+// One write of the safety copy while a 1 MB story is being edited, beside 1 MB of answers: the
+// row's time is the whole write, made on the user-interface thread ("ui_ms": the story through
+// the codec) and then written and synced on the copy's own thread. The bytes written are the
+// story's and copy.txt's; the answers' were written once before and are kept as they are.
+void BM_SafetyWrite1MB(benchmark::State& state) {
+    ProgramState program;
+    fillAnswers(program.answers, 13 * 1024);
+    QTemporaryDir folder;
+    ui::WindowManager& windows = ui::WindowManager::instance();
+    windows.registerWindow(windows::kTextEditor,
+                           [&program] { return new document::TextEditorWindow(program); });
+    auto& w = windows.get<document::TextEditorWindow>(windows::kTextEditor);
+    w.txtEdit()->setText(QString::fromStdString(DocumentComposer(program.answers)));
+    w.txtEdit()->setSelText(QStringLiteral("x")); // edited: the story is unsaved now
+    app::SafetyCopy copy(program, windows, folder.path());
+    copy.update();
+    copy.finishWriting();
+    const QString run = copy.runFolder();
+    double ui = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.txtEdit()->setSelText(QStringLiteral("x"));
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        copy.update();
+        ui += double(clock.nsecsElapsed());
+        copy.finishWriting();
+    }
+    state.counters["ui_ms"] = ui / double(state.iterations()) / 1e6;
+    state.counters["story_bytes"] = double(QFileInfo(run + QStringLiteral("/story.rtf")).size() +
+                                           QFileInfo(run + QStringLiteral("/copy.txt")).size());
+    state.counters["answers_bytes"] =
+        double(QFileInfo(run + QStringLiteral("/answers.dat")).size());
+    state.counters["chars"] = double(w.txtEdit()->document()->characterCount());
+    windows.destroyAll();
+}
+BENCHMARK(BM_SafetyWrite1MB)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 

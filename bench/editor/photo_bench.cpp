@@ -147,7 +147,8 @@ void BM_PhotoStoryLoad(benchmark::State& state) {
     QTemporaryDir dir;
     const std::string dat =
         QFile::encodeName(dir.filePath(QStringLiteral("Story.dat"))).toStdString();
-    if (!writeDataFile(dat, story().answers) || !writePhotoFolder(photoFolderFor(dat), story())) {
+    if (!writeDataFile(dat, story().answers) ||
+        !writePhotoFolder(photoFolderFor(dat), story().photos)) {
         state.SkipWithError("nothing to load");
         return;
     }

@@ -6,6 +6,7 @@
 #include "core/document_composer.h"
 #include "core/program_state.h"
 #include "core/question_catalog.h"
+#include "quiet_dialogs.h"
 #include "system/memory.h"
 #include "ui/dialogs.h"
 #include "ui/rich_text_edit.h"
@@ -30,17 +31,7 @@ using namespace kt;
 
 namespace {
 
-class QuietDialogs final : public ui::Dialogs {
-public:
-    ui::MsgButton message(const ui::MessageRequest&) override { return ui::MsgButton::Ok; }
-    std::optional<QString> input(const ui::InputRequest&) override { return {}; }
-    std::optional<QString> openFile(const ui::FileRequest&) override { return {}; }
-    std::optional<QString> saveFile(const ui::FileRequest&) override { return {}; }
-    std::optional<ui::FontChoice> font(const ui::FontRequest&) override { return {}; }
-    std::optional<QColor> color(const QColor&) override { return {}; }
-    bool printer(QPrinter&, const ui::PrinterRequest&) override { return false; }
-    bool form(QDialog&) override { return false; }
-};
+using bench::QuietDialogs;
 
 double cpuMs() {
     timespec t{};

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     kt::app::Program program;
+    program.keepSafetyCopy(); // as the program does
     program.start();
     auto* splash = program.windows().find(QStringLiteral("frmSplash"));
     std::unique_ptr<FirstPaint> watch;

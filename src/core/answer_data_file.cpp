@@ -124,19 +124,28 @@ bool appendQuoted(std::string& out, std::string_view text, bool cp1252) {
     return true;
 }
 
-// The 77 fields, a comma between them, CR LF after the last.
-bool appendRecord(std::string& out, const AnswerStore& answers, bool cp1252) {
-    bool first = true;
-    for (const auto& e : QuestionCatalog::instance().all()) {
-        if (!first)
+// The 77 fields, a comma between them, CR LF after the last; field(i) is the i-th in sequence
+// order.
+template <class Field> bool appendRecord(std::string& out, const Field& field, bool cp1252) {
+    for (std::size_t i = 0; i < kQuestionCount; ++i) {
+        if (i > 0)
             out += ',';
-        first = false;
-        if (const auto& v = answers.valueOf(e))
+        if (const std::optional<std::string>& v = field(i))
             if (!appendQuoted(out, *v, cp1252))
                 return false;
     }
     out += "\r\n";
     return true;
+}
+
+// The record's exact size in UTF-8 behind the mark, so a large record is never copied to a
+// larger buffer half way (Windows-1252 is never longer).
+template <class Field> std::size_t utf8RecordSize(const Field& field) {
+    std::size_t size = kBom.size() + kQuestionCount + 2;
+    for (std::size_t i = 0; i < kQuestionCount; ++i)
+        if (const std::optional<std::string>& v = field(i))
+            size += v->size() + 2 + static_cast<std::size_t>(std::count(v->begin(), v->end(), '"'));
+    return size;
 }
 
 bool isLineEnd(char c) {
@@ -262,41 +271,49 @@ bool dataFilePathFor(const std::string& documentPath, std::string* dataPath, std
 
 // ---- Encoding and decoding ----------------------------------------------------------------
 
-std::string encodeAnswerRecord(const AnswerStore& answers) {
-    // The exact size in UTF-8, so a large record is never copied to a larger buffer half way
-    // (Windows-1252 is never longer).
-    std::size_t size = kBom.size() + kQuestionCount + 2;
-    for (const auto& e : QuestionCatalog::instance().all())
-        if (const auto& v = answers.valueOf(e))
-            size += v->size() + 2 + static_cast<std::size_t>(std::count(v->begin(), v->end(), '"'));
+std::string encodeAnswerRecord(const AnswerStore& answers, RecordEncoding encoding) {
+    const auto& all = QuestionCatalog::instance().all();
+    const auto field = [&](std::size_t i) -> const std::optional<std::string>& {
+        return answers.valueOf(all[i]);
+    };
     std::string out;
-    out.reserve(size);
-
+    out.reserve(utf8RecordSize(field));
     // Windows-1252 as the old files, unless some answer needs more: then the whole file is
     // UTF-8 behind the byte-order mark.
-    if (appendRecord(out, answers, true))
+    if (encoding == RecordEncoding::Compatible && appendRecord(out, field, true))
         return out;
     out.clear();
     out += kBom;
-    appendRecord(out, answers, false);
+    appendRecord(out, field, false);
     return out;
 }
 
-bool decodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error) {
+std::string encodeAnswerFields(const AnswerFields& fields) {
+    const auto field = [&](std::size_t i) -> const std::optional<std::string>& {
+        return fields[i];
+    };
+    std::string out;
+    out.reserve(utf8RecordSize(field));
+    out += kBom;
+    appendRecord(out, field, false);
+    return out;
+}
+
+bool decodeAnswerFields(std::string_view bytes, AnswerFields& fields, std::string* error) {
     const bool utf8 = bytes.starts_with(kBom);
     if (utf8)
         bytes.remove_prefix(kBom.size());
 
-    // Read and check the whole record before a single slot changes.
-    std::array<std::optional<std::string>, kQuestionCount> fields;
+    // Read and check the whole record before a single field changes.
+    AnswerFields read;
     RecordReader reader(bytes, !utf8);
     for (std::size_t i = 0; i < kQuestionCount; ++i) {
-        const bool read = reader.readField(fields[i]);
+        const bool got = reader.readField(read[i]);
         // The record's line end comes after the 77th field only: a text file that merely has
         // many lines is not taken for answers.
-        const bool complete = read && (!reader.takeDelimiter() || i + 1 == kQuestionCount);
+        const bool complete = got && (!reader.takeDelimiter() || i + 1 == kQuestionCount);
         if (!complete) {
-            const std::size_t count = read ? i + 1 : i;
+            const std::size_t count = got ? i + 1 : i;
             setError(error, bytes.empty() ? std::string("The file is empty.")
                                           : "The record ends after " + std::to_string(count) +
                                                 " of the 77 answers: this is not a complete "
@@ -305,7 +322,14 @@ bool decodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::strin
         }
     }
     // Anything after the 77th field (a second record, trailing bytes) is not read.
+    fields = std::move(read);
+    return true;
+}
 
+bool decodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::string* error) {
+    AnswerFields fields;
+    if (!decodeAnswerFields(bytes, fields, error))
+        return false;
     for (const auto& e : QuestionCatalog::instance().all()) {
         auto& f = fields[e.index()];
         if (f)
@@ -318,7 +342,8 @@ bool decodeAnswerRecord(std::string_view bytes, AnswerStore& answers, std::strin
 
 // ---- Files --------------------------------------------------------------------------------
 
-bool readDataFile(const std::string& path, AnswerStore& answers, std::string* error) {
+bool readWholeFile(const std::string& path, std::string& bytes, std::string* error,
+                   std::uintmax_t maxBytes) {
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (ec) {
@@ -334,8 +359,8 @@ bool readDataFile(const std::string& path, AnswerStore& answers, std::string* er
         setError(error, "Could not read " + quoted(path) + ": " + ec.message() + ".");
         return false;
     }
-    if (size > kMaxDataFileBytes) {
-        setError(error, quoted(path) + " is far too large to be an answer data file.");
+    if (size > maxBytes) {
+        setError(error, quoted(path) + " is far too large to be read.");
         return false;
     }
 
@@ -344,18 +369,23 @@ bool readDataFile(const std::string& path, AnswerStore& answers, std::string* er
         setError(error, "Could not open " + quoted(path) + ": " + errnoText(errno) + ".");
         return false;
     }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size()) || in.bad()) {
+    std::string read(static_cast<std::size_t>(size), '\0');
+    in.read(read.data(), static_cast<std::streamsize>(read.size()));
+    if (in.gcount() != static_cast<std::streamsize>(read.size()) || in.bad()) {
         setError(error, "Could not read " + quoted(path) + ".");
         return false;
     }
-    in.close();
-    return decodeAnswerRecord(bytes, answers, error);
+    bytes = std::move(read);
+    return true;
+}
+
+bool readDataFile(const std::string& path, AnswerStore& answers, std::string* error) {
+    std::string bytes;
+    return readWholeFile(path, bytes, error) && decodeAnswerRecord(bytes, answers, error);
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
-                         const SyncToDisk& sync) {
+                         const SyncToDisk& sync, FileAccess access) {
     std::error_code ec;
     fs::path target(path);
     // Replace what a link points at, not the link.
@@ -410,6 +440,10 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
                                 ": " + errnoText(err) + ".");
         return false;
     }
+
+    // Before a byte is written, so what only its owner may read is never readable by others.
+    if (access == FileAccess::OwnerOnly)
+        fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, ec);
 
     const auto fail = [&](int code) {
         if (file)

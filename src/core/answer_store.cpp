@@ -28,6 +28,7 @@ const std::string& AnswerStore::text(const QuestionKey& key) const {
 
 void AnswerStore::setTextOf(const CatalogEntry& e, std::string text) {
     m_slots[e.index()] = std::move(text);
+    ++m_revision;
 }
 
 void AnswerStore::setText(const QuestionKey& key, std::string text) {
@@ -39,6 +40,7 @@ void AnswerStore::setUnsetOf(const CatalogEntry& e) {
         m_slots[e.index()] = std::string();
     else
         m_slots[e.index()].reset();
+    ++m_revision;
 }
 
 void AnswerStore::setUnset(const QuestionKey& key) {

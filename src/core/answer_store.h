@@ -3,6 +3,7 @@
 #include "core/question_catalog.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,10 +31,33 @@ public:
     void setUnsetOf(const CatalogEntry& e);
     bool isAnsweredOf(const CatalogEntry& e) const { return !textOf(e).empty(); }
 
-    friend bool operator==(const AnswerStore&, const AnswerStore&) = default;
+    // Counts every write into a slot, so a reader can tell whether the store was written since
+    // it last looked without comparing the answers.
+    std::uint64_t revision() const { return m_revision; }
+
+    // Taking another store's answers is a write too: the count goes on from this store's own, so
+    // a reader never sees an old count again.
+    AnswerStore(const AnswerStore&) = default;
+    AnswerStore(AnswerStore&&) noexcept = default;
+    AnswerStore& operator=(const AnswerStore& other) {
+        m_slots = other.m_slots;
+        ++m_revision;
+        return *this;
+    }
+    AnswerStore& operator=(AnswerStore&& other) noexcept {
+        m_slots = std::move(other.m_slots);
+        ++m_revision;
+        return *this;
+    }
+
+    // Equal answers; how often they were written plays no part.
+    friend bool operator==(const AnswerStore& a, const AnswerStore& b) {
+        return a.m_slots == b.m_slots;
+    }
 
 private:
     std::array<std::optional<std::string>, kQuestionCount> m_slots;
+    std::uint64_t m_revision = 0;
 };
 
 } // namespace kt

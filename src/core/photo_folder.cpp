@@ -183,9 +183,8 @@ std::string photoFolderFor(const std::string& dataPath) {
     return (hasExtension ? dataPath.substr(0, dot) : dataPath) + " photos";
 }
 
-bool writePhotoFolder(const std::string& path, const ProgramState& state, std::string* error,
+bool writePhotoFolder(const std::string& path, const PhotoStore& photos, std::string* error,
                       const SyncToDisk& sync) {
-    const PhotoStore& photos = state.photos;
     const fs::path folder(path);
     std::error_code ec;
     const auto status = fs::status(folder, ec);
@@ -271,20 +270,20 @@ bool writePhotoFolder(const std::string& path, const ProgramState& state, std::s
     return true;
 }
 
-bool readPhotoFolder(const std::string& path, ProgramState& state, std::string* error) {
+bool readPhotoFolder(const std::string& path, PhotoStore& photos, std::string* error) {
     const fs::path index = fs::path(path) / kPhotoIndexName;
     std::error_code ec;
     if (!fs::is_directory(path, ec) || !fs::exists(fs::symlink_status(index, ec))) {
-        state.photos = PhotoStore();
+        photos = PhotoStore();
         return true;
     }
     std::string bytes;
     if (!readWhole(index, kMaxIndexBytes, bytes, error))
         return false;
-    PhotoStore photos;
-    if (!decodeIndex(bytes, path, photos, error))
+    PhotoStore read;
+    if (!decodeIndex(bytes, path, read, error))
         return false;
-    state.photos = std::move(photos);
+    photos = std::move(read);
     return true;
 }
 
@@ -293,7 +292,7 @@ bool SavePhotoFolder(const std::string& documentPath, const ProgramState& state,
     std::string dataPath;
     if (!dataFilePathFor(documentPath, &dataPath, error))
         return false;
-    return writePhotoFolder(photoFolderFor(dataPath), state, error, sync);
+    return writePhotoFolder(photoFolderFor(dataPath), state.photos, error, sync);
 }
 
 LoadOutcome loadAnswersAndPhotos(const std::string& dataPath, ProgramState& state,
@@ -301,11 +300,11 @@ LoadOutcome loadAnswersAndPhotos(const std::string& dataPath, ProgramState& stat
     AnswerStore answers;
     if (!readDataFile(dataPath, answers, error))
         return LoadOutcome::DataFileUnreadable;
-    ProgramState read;
-    if (!readPhotoFolder(photoFolderFor(dataPath), read, error))
+    PhotoStore photos;
+    if (!readPhotoFolder(photoFolderFor(dataPath), photos, error))
         return LoadOutcome::PhotosUnreadable;
     state.answers = std::move(answers);
-    state.photos = std::move(read.photos);
+    state.photos = std::move(photos);
     state.book = readBookOptions(dataPath);
     return LoadOutcome::Loaded;
 }

@@ -29,17 +29,41 @@ struct Photo {
 // The answers' companions: per question, its photos in the order the story shows them.
 class PhotoStore {
 public:
-    std::vector<Photo>& of(const CatalogEntry& e) { return m_photos[e.index()]; }
+    // Handing out a question's photos to change counts as a write, as does taking another
+    // store's photos: a reader tells the photos changed by the count, without comparing pictures.
+    std::vector<Photo>& of(const CatalogEntry& e) {
+        ++m_revision;
+        return m_photos[e.index()];
+    }
     const std::vector<Photo>& of(const CatalogEntry& e) const { return m_photos[e.index()]; }
+    std::uint64_t revision() const { return m_revision; }
+
+    PhotoStore() = default;
+    PhotoStore(const PhotoStore&) = default;
+    PhotoStore(PhotoStore&&) noexcept = default;
+    PhotoStore& operator=(const PhotoStore& other) {
+        m_photos = other.m_photos;
+        ++m_revision;
+        return *this;
+    }
+    PhotoStore& operator=(PhotoStore&& other) noexcept {
+        m_photos = std::move(other.m_photos);
+        ++m_revision;
+        return *this;
+    }
 
     // How many photos the whole story holds.
     std::size_t count() const;
     bool empty() const { return count() == 0; }
 
-    friend bool operator==(const PhotoStore&, const PhotoStore&) = default;
+    // Equal photos; how often they were written plays no part.
+    friend bool operator==(const PhotoStore& a, const PhotoStore& b) {
+        return a.m_photos == b.m_photos;
+    }
 
 private:
     std::array<std::vector<Photo>, kQuestionCount> m_photos;
+    std::uint64_t m_revision = 0;
 };
 
 } // namespace kt

@@ -4,9 +4,12 @@
 #include "ui/window_manager.h"
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -14,6 +17,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -174,6 +179,53 @@ public:
             dialog.setParent(dialogParent(), dialog.windowFlags());
         dialog.setWindowModality(Qt::ApplicationModal);
         return dialog.exec() == QDialog::Accepted;
+    }
+
+    std::optional<int> choose(const ChoiceRequest& r) override {
+        QDialog dialog(dialogParent());
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.setWindowTitle(r.title);
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* text = new QLabel(r.text, &dialog);
+        text->setWordWrap(true);
+        text->setTextFormat(Qt::PlainText);
+        layout->addWidget(text);
+
+        auto* list = new QTreeWidget(&dialog);
+        list->setRootIsDecorated(false);
+        list->setUniformRowHeights(true);
+        list->setHeaderLabels(r.columns);
+        list->setAccessibleName(r.title);
+        for (const QStringList& row : r.rows)
+            list->addTopLevelItem(new QTreeWidgetItem(row));
+        for (int c = 0; c < r.columns.size(); ++c)
+            list->resizeColumnToContents(c);
+        list->header()->setStretchLastSection(false);
+        if (list->topLevelItemCount() > 0)
+            list->setCurrentItem(list->topLevelItem(0));
+        layout->addWidget(list);
+        text->setBuddy(list);
+
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+        QPushButton* take = buttons->addButton(r.acceptText, QDialogButtonBox::AcceptRole);
+        take->setDefault(true);
+        take->setEnabled(list->topLevelItemCount() > 0);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        QObject::connect(list, &QTreeWidget::itemActivated, &dialog, &QDialog::accept);
+        layout->addWidget(buttons);
+
+        // Wide enough for every column, within half the screen.
+        int width = 0;
+        for (int c = 0; c < r.columns.size(); ++c)
+            width += list->columnWidth(c);
+        const QRect screen = dialog.screen()->availableGeometry();
+        dialog.resize(std::clamp(width + 60, 420, screen.width() / 2),
+                      std::min(dialog.sizeHint().height() + 120, screen.height() / 2));
+        list->setFocus();
+        if (dialog.exec() != QDialog::Accepted || !list->currentItem())
+            return std::nullopt;
+        return list->indexOfTopLevelItem(list->currentItem());
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFlags>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,18 @@ struct PrinterRequest {
     friend bool operator==(const PrinterRequest&, const PrinterRequest&) = default;
 };
 
+// One row to choose from a list, in a small window: the text above the list, a heading per
+// column, and a button that takes the chosen row (its caption, with its access key) beside
+// Cancel. The first row starts chosen.
+struct ChoiceRequest {
+    QString title;
+    QString text;
+    QStringList columns;
+    QList<QStringList> rows;
+    QString acceptText;
+    friend bool operator==(const ChoiceRequest&, const ChoiceRequest&) = default;
+};
+
 // The one seam for everything modal. The Qt implementation is installed by default; tests
 // install a scripted one that checks exactly what was asked. Nothing outside ui/ shows a
 // QMessageBox or a QFileDialog itself.
@@ -85,6 +98,8 @@ public:
     // A window of the program's own that asks several things at once, shown modally over the
     // active window; true when accepted, with the answers in its controls.
     virtual bool form(QDialog& dialog) = 0;
+    // The chosen row, from 0; nullopt when cancelled.
+    virtual std::optional<int> choose(const ChoiceRequest& request) = 0;
 
     static Dialogs& current();
     // nullptr restores the Qt implementation. The caller keeps ownership.

@@ -348,6 +348,16 @@ void RichTextEdit::restyleSelection(const QTextCharFormat& format) {
 }
 
 bool RichTextEdit::LoadFile(const QString& path, QString* error) {
+    return load(QFileInfo(path).size(),
+                [&](QTextDocument& fresh) { return rtf::loadFile(path, fresh, error); });
+}
+
+bool RichTextEdit::LoadRichText(const QByteArray& richText, QString* error) {
+    return load(richText.size(),
+                [&](QTextDocument& fresh) { return rtf::read(richText, fresh, error); });
+}
+
+bool RichTextEdit::load(qint64 size, const std::function<bool(QTextDocument&)>& read) {
     // Read into a document of its own, so a failed load leaves the shown one untouched and the
     // load itself is not an undo step.
     auto* fresh = new rtf::Document(this);
@@ -356,8 +366,8 @@ bool RichTextEdit::LoadFile(const QString& path, QString* error) {
     fresh->setUndoRedoEnabled(false);
     bool ok = false;
     {
-        BusyCursor busy(QFileInfo(path).size() > kBusyTextLength, window());
-        ok = rtf::loadFile(path, *fresh, error);
+        BusyCursor busy(size > kBusyTextLength, window());
+        ok = read(*fresh);
         if (ok) {
             fresh->setUndoRedoEnabled(true);
             replaceDocument(fresh);

@@ -10,6 +10,7 @@
 #include "ui/picture.h"
 #include "ui/text_control.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -98,6 +99,8 @@ public:
     void setSelectionColor(const QColor& color);
 
     bool LoadFile(const QString& path, QString* error = nullptr);
+    // The same from rich text in memory.
+    bool LoadRichText(const QByteArray& richText, QString* error = nullptr);
     bool SaveFile(const QString& path, QString* error = nullptr) const;
 
     // Bumped on every change of the text (not of formats only).
@@ -138,6 +141,8 @@ private:
     // Shows `fresh` instead of the current document, which is deleted; whatever pointed into
     // the old one is dropped first.
     void replaceDocument(QTextDocument* fresh);
+    // Shows what `read` puts into a fresh document of the given size in bytes, unless it fails.
+    bool load(qint64 size, const std::function<bool(QTextDocument&)>& read);
     void attachDocument();
     void restyleSelection(const QTextCharFormat& format);
     void onContentsChange(int position, int removed, int added);

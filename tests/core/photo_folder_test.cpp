@@ -87,19 +87,19 @@ TEST(PhotoFolderPath, IsTheDataFilesNameWithoutItsExtension) {
 TEST_F(PhotoFolder, RoundTripsEveryPhotoWithItsCaptionInOrder) {
     const ProgramState saved = album();
     std::string error;
-    ASSERT_TRUE(writePhotoFolder(folder, saved, &error)) << error;
+    ASSERT_TRUE(writePhotoFolder(folder, saved.photos, &error)) << error;
     // One file per distinct picture, and the index.
     EXPECT_EQ(namesIn(folder).size(), 4u);
 
     ProgramState loaded;
     loaded.photos.of(entry(SectionId::Jobs, "Best")).push_back({jpeg("old"), {}, "gone"});
-    ASSERT_TRUE(readPhotoFolder(folder, loaded, &error)) << error;
+    ASSERT_TRUE(readPhotoFolder(folder, loaded.photos, &error)) << error;
     EXPECT_EQ(loaded.photos, saved.photos);
 }
 
 TEST_F(PhotoFolder, ASaveWritesOnlyNewPicturesAndRemovesThoseNoLongerNamed) {
     ProgramState s = album();
-    ASSERT_TRUE(writePhotoFolder(folder, s));
+    ASSERT_TRUE(writePhotoFolder(folder, s.photos));
     writeBytes(fs::path(folder) / "my own notes.txt", "kept");
     const auto before = namesIn(folder);
     const auto pictureOf = [&](const std::string& prefix) {
@@ -114,7 +114,7 @@ TEST_F(PhotoFolder, ASaveWritesOnlyNewPicturesAndRemovesThoseNoLongerNamed) {
     auto& car = s.photos.of(entry(SectionId::FirstCar, "Car"));
     car.erase(car.begin() + 1); // the drawing
     car.push_back({jpeg("a new one"), PhotoFormat::Jpeg, "new"});
-    ASSERT_TRUE(writePhotoFolder(folder, s));
+    ASSERT_TRUE(writePhotoFolder(folder, s.photos));
 
     struct stat after {};
     ASSERT_EQ(::stat(pictureOf("Beetle").c_str(), &after), 0);
@@ -125,30 +125,30 @@ TEST_F(PhotoFolder, ASaveWritesOnlyNewPicturesAndRemovesThoseNoLongerNamed) {
     EXPECT_EQ(namesIn(folder).size(), before.size());
 
     ProgramState loaded;
-    ASSERT_TRUE(readPhotoFolder(folder, loaded));
+    ASSERT_TRUE(readPhotoFolder(folder, loaded.photos));
     EXPECT_EQ(loaded.photos, s.photos);
 }
 
 TEST_F(PhotoFolder, NoPhotosMakeNoFolderAndEmptyAnOldOne) {
-    ASSERT_TRUE(writePhotoFolder(folder, ProgramState()));
+    ASSERT_TRUE(writePhotoFolder(folder, ProgramState().photos));
     EXPECT_FALSE(fs::exists(folder)) << "a story without photos leaves no trace";
 
-    ASSERT_TRUE(writePhotoFolder(folder, album()));
-    ASSERT_TRUE(writePhotoFolder(folder, ProgramState()));
+    ASSERT_TRUE(writePhotoFolder(folder, album().photos));
+    ASSERT_TRUE(writePhotoFolder(folder, ProgramState().photos));
     EXPECT_EQ(namesIn(folder), std::vector<std::string>{"index.txt"});
     ProgramState loaded = album();
-    ASSERT_TRUE(readPhotoFolder(folder, loaded));
+    ASSERT_TRUE(readPhotoFolder(folder, loaded.photos));
     EXPECT_TRUE(loaded.photos.empty());
 }
 
 TEST_F(PhotoFolder, AFolderWithoutAnIndexOrNoFolderIsNoPhotos) {
     ProgramState s = album();
-    ASSERT_TRUE(readPhotoFolder(folder, s));
+    ASSERT_TRUE(readPhotoFolder(folder, s.photos));
     EXPECT_TRUE(s.photos.empty());
     fs::create_directory(folder);
     writeBytes(fs::path(folder) / "holiday.jpg", jpeg("someone else's"));
     s = album();
-    ASSERT_TRUE(readPhotoFolder(folder, s));
+    ASSERT_TRUE(readPhotoFolder(folder, s.photos));
     EXPECT_TRUE(s.photos.empty());
 }
 
@@ -177,13 +177,13 @@ TEST_F(PhotoFolder, ReadingIsAllOrNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(folder);
-        ASSERT_TRUE(writePhotoFolder(folder, album()));
+        ASSERT_TRUE(writePhotoFolder(folder, album().photos));
         c.spoil();
         ProgramState s;
         s.photos.of(entry(SectionId::Jobs, "Best")).push_back({jpeg("before"), {}, "before"});
         const PhotoStore before = s.photos;
         std::string error;
-        EXPECT_FALSE(readPhotoFolder(folder, s, &error));
+        EXPECT_FALSE(readPhotoFolder(folder, s.photos, &error));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(s.photos, before);
     }
@@ -195,7 +195,7 @@ TEST_F(PhotoFolder, EveryPictureIsOnTheDiskBeforeTheIndexNamesIt) {
         synced.push_back(fs::path(p).filename().string());
         return true;
     };
-    ASSERT_TRUE(writePhotoFolder(folder, album(), nullptr, sync));
+    ASSERT_TRUE(writePhotoFolder(folder, album().photos, nullptr, sync));
     // Three pictures, the folder, the index, the folder again, the folder's own name last.
     ASSERT_EQ(synced.size(), 7u);
     for (int i = 0; i < 3; ++i)
@@ -210,10 +210,11 @@ TEST_F(PhotoFolder, EveryPictureIsOnTheDiskBeforeTheIndexNamesIt) {
     ProgramState more = album();
     more.photos.of(entry(SectionId::Travel, "Like")).push_back({jpeg("Rome"), {}, ""});
     std::string error;
-    EXPECT_FALSE(writePhotoFolder(folder, more, &error, [](const std::string&, std::string* why) {
-        *why = "no room";
-        return false;
-    }));
+    EXPECT_FALSE(
+        writePhotoFolder(folder, more.photos, &error, [](const std::string&, std::string* why) {
+            *why = "no room";
+            return false;
+        }));
     EXPECT_NE(error.find("no room"), std::string::npos) << error;
     EXPECT_EQ(readBytes(fs::path(folder) / "index.txt"), index);
 }
@@ -223,7 +224,7 @@ TEST_F(PhotoFolder, LoadTakesAnswersAndPhotosTogetherOrNeither) {
     saved.answers.setText({SectionId::FirstCar, "Car"}, "A Beetle");
     const std::string dat = (dir / "Story.dat").string();
     ASSERT_TRUE(writeDataFile(dat, saved.answers));
-    ASSERT_TRUE(writePhotoFolder(folder, saved));
+    ASSERT_TRUE(writePhotoFolder(folder, saved.photos));
 
     ProgramState s;
     EXPECT_EQ(loadAnswersAndPhotos(dat, s), LoadOutcome::Loaded);

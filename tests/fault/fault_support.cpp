@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <map>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -175,13 +176,13 @@ Known& knownStory(int version, qsizetype chars) {
     return k;
 }
 
-Known& knownAnswers(int version, std::size_t bytesPerAnswer) {
-    static std::map<std::pair<int, std::size_t>, Known> cache;
-    Known& k = cache[{version, bytesPerAnswer}];
+Known& knownAnswers(int version, std::size_t bytesPerAnswer, RecordEncoding encoding) {
+    static std::map<std::tuple<int, std::size_t, RecordEncoding>, Known> cache;
+    Known& k = cache[{version, bytesPerAnswer, encoding}];
     if (k.bytes.isEmpty()) {
         AnswerStore answers;
         fillAnswers(answers, version, bytesPerAnswer);
-        k.bytes = QByteArray::fromStdString(encodeAnswerRecord(answers));
+        k.bytes = QByteArray::fromStdString(encodeAnswerRecord(answers, encoding));
         const auto back = readAnswersBack(k.bytes, bytesPerAnswer, &k.problem);
         if (back != version && k.problem.isEmpty())
             k.problem = QStringLiteral("the writer's own bytes read back as another version");
@@ -227,8 +228,8 @@ QByteArray storyBytes(int version, qsizetype chars) {
     return knownStory(version, chars).bytes;
 }
 
-std::string answerBytes(int version, std::size_t bytesPerAnswer) {
-    return knownAnswers(version, bytesPerAnswer).bytes.toStdString();
+std::string answerBytes(int version, std::size_t bytesPerAnswer, RecordEncoding encoding) {
+    return knownAnswers(version, bytesPerAnswer, encoding).bytes.toStdString();
 }
 
 std::optional<int> storyVersionOf(const QString& path, qsizetype chars, QString* problem,
@@ -240,13 +241,16 @@ std::optional<int> storyVersionOf(const QString& path, qsizetype chars, QString*
 }
 
 std::optional<int> answerVersionOf(const QString& path, std::size_t bytesPerAnswer,
-                                   QString* problem, const QList<int>& likely) {
+                                   QString* problem, const QList<int>& likely,
+                                   RecordEncoding encoding) {
     return versionOfFile(
         path, likely,
         [bytesPerAnswer](const QByteArray& bytes, QString* why) {
             return readAnswersBack(bytes, bytesPerAnswer, why);
         },
-        [bytesPerAnswer](int v) -> const Known& { return knownAnswers(v, bytesPerAnswer); },
+        [bytesPerAnswer, encoding](int v) -> const Known& {
+            return knownAnswers(v, bytesPerAnswer, encoding);
+        },
         problem);
 }
 

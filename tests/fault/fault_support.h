@@ -4,6 +4,8 @@
 // story and of the answers, built the same way on both sides, so a file on disk can be checked
 // byte for byte against the version it claims to be.
 
+#include "core/answer_data_file.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -28,9 +30,17 @@ void fillDocument(QTextDocument& document, int version, qsizetype chars);
 // Every slot answered, each about bytesPerAnswer long and marked with the version.
 void fillAnswers(AnswerStore& answers, int version, std::size_t bytesPerAnswer);
 
+// What the safety copy's child process types into frmChildhood1: an answer it saves into the
+// store (Childhood.GrowUp) and one it leaves in its box (Childhood.Toys), as the store holds them.
+inline constexpr const char* kTypedAndSaved =
+    "We lived on \"Elm\" Street,\r\nna\xC3\xAFve caf\xC3\xA9 \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC "
+    "\xF0\x9F\x98\x80";
+inline constexpr const char* kTypedNotSaved = "A tin drum\r\nand a kite.";
+
 // The exact bytes the codec writes for a version, and the data file's record.
 QByteArray storyBytes(int version, qsizetype chars);
-std::string answerBytes(int version, std::size_t bytesPerAnswer);
+std::string answerBytes(int version, std::size_t bytesPerAnswer,
+                        RecordEncoding encoding = RecordEncoding::Compatible);
 
 // What a file on disk holds: the complete version it is, or nothing with the reason in
 // *problem. The file must read back in full as the version it names, and its bytes must be
@@ -39,7 +49,8 @@ std::string answerBytes(int version, std::size_t bytesPerAnswer);
 std::optional<int> storyVersionOf(const QString& path, qsizetype chars, QString* problem,
                                   const QList<int>& likely = {});
 std::optional<int> answerVersionOf(const QString& path, std::size_t bytesPerAnswer,
-                                   QString* problem, const QList<int>& likely = {});
+                                   QString* problem, const QList<int>& likely = {},
+                                   RecordEncoding encoding = RecordEncoding::Compatible);
 
 QByteArray fileBytes(const QString& path);
 // The names in a folder, hidden ones included, sorted.

@@ -3,8 +3,10 @@
 // file must be one complete version, read back in full and byte for byte: the one before the
 // save or the one being saved, never a mix, never a torn file; and nothing left beside them
 // may pass for a document or a data file.
+#include "core/safety_copy.h"
 #include "fault/fault_support.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -13,7 +15,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <iterator>
 #include <limits>
+#include <optional>
 
 using namespace kt::fault;
 
@@ -24,14 +29,18 @@ constexpr qsizetype kStoryChars = 2'600'000;
 constexpr std::size_t kAnswerBytes = 20'000;
 constexpr int kKills = 30;
 
-// The serving writer: makes the two versions once, then forks a writer per save.
+qint64 microseconds(const QString& reply) {
+    return reply.section(u' ', 1, 1).toLongLong();
+}
+
+// The serving writer: makes the two versions once, then forks a writer per save: of a named
+// document ("serve") or of a safety copy in a folder ("serve-copy").
 class Server {
 public:
-    explicit Server(const QString& document) {
+    explicit Server(const QString& target, const QString& mode = QStringLiteral("serve")) {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(FAULT_WRITER),
-                        {QStringLiteral("serve"), document, QString::number(kStoryChars),
-                         QString::number(kAnswerBytes)});
+        m_process.start(QStringLiteral(FAULT_WRITER), {mode, target, QString::number(kStoryChars),
+                                                       QString::number(kAnswerBytes)});
     }
     ~Server() {
         m_process.closeWriteChannel();
@@ -58,13 +67,25 @@ public:
         return line();
     }
 
+    // Version 1 saved whole, then versions 2, 1 and 2 over it: how long a whole save takes at
+    // the quickest, so that the moments chosen from it fall inside a save even when the disk's
+    // syncing makes one save much slower than the next. Negative when one did not finish.
+    qint64 quickestSave() {
+        if (!save(1).startsWith(QStringLiteral("finished")))
+            return -1;
+        qint64 quickest = std::numeric_limits<qint64>::max();
+        for (const int version : {2, 1, 2}) {
+            const QString reply = save(version);
+            if (!reply.startsWith(QStringLiteral("finished")))
+                return -1;
+            quickest = std::min(quickest, microseconds(reply));
+        }
+        return quickest;
+    }
+
 private:
     QProcess m_process;
 };
-
-qint64 microseconds(const QString& reply) {
-    return reply.section(u' ', 1, 1).toLongLong();
-}
 
 TEST(KillDuringSave, EachFileIsAlwaysOneCompleteVersion) {
     QTemporaryDir root;
@@ -78,17 +99,9 @@ TEST(KillDuringSave, EachFileIsAlwaysOneCompleteVersion) {
     ASSERT_TRUE(ready.startsWith(QStringLiteral("ready "))) << ready.toStdString();
     const qint64 encodeUs = microseconds(ready);
 
-    // Version 1 saved whole, then versions 2, 1 and 2 over it: how long a whole save takes at
-    // the quickest, so that the moments chosen from it fall inside a save even when the disk's
-    // syncing makes one save much slower than the next.
-    QString reply = server.save(1);
-    ASSERT_TRUE(reply.startsWith(QStringLiteral("finished"))) << reply.toStdString();
-    qint64 saveUs = std::numeric_limits<qint64>::max();
-    for (const int version : {2, 1, 2}) {
-        reply = server.save(version);
-        ASSERT_TRUE(reply.startsWith(QStringLiteral("finished"))) << reply.toStdString();
-        saveUs = std::min(saveUs, microseconds(reply));
-    }
+    const qint64 saveUs = server.quickestSave();
+    ASSERT_GT(saveUs, 0);
+    QString reply;
     QString problem;
     ASSERT_EQ(storyVersionOf(story, kStoryChars, &problem, {2, 1}), 2) << problem.toStdString();
     ASSERT_EQ(answerVersionOf(answers, kAnswerBytes, &problem, {2, 1}), 2) << problem.toStdString();
@@ -180,6 +193,84 @@ TEST(KillDuringSave, EachFileIsAlwaysOneCompleteVersion) {
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
     EXPECT_EQ(lost, 0);
     EXPECT_GT(killed, kKills / 2) << "most moments must fall inside a save";
+}
+
+// The safety copy's writer killed at many moments while it brings a large copy from one version
+// to the other. Each file of the copy must be one complete version after every kill, and they
+// must change in the order they are written (the answers, the boxes' text, the story, copy.txt
+// last), so that copy.txt never speaks for parts that are not all there.
+TEST(KillDuringSave, EachFileOfASafetyCopyIsAlwaysOneCompleteVersionInItsOrder) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString folder = root.path();
+    const QString answers = folder + QStringLiteral("/answers.dat");
+    const QString boxes = folder + QStringLiteral("/boxes.dat");
+    const QString story = folder + QStringLiteral("/story.rtf");
+    const QString about = folder + QStringLiteral("/copy.txt");
+    const auto aboutVersion = [&]() -> std::optional<int> {
+        kt::safety::About a;
+        const QByteArray bytes = fileBytes(about);
+        if (!kt::safety::decodeAbout(bytes.toStdString(), a) || a.made.size() < 10)
+            return std::nullopt;
+        return a.made[9] - '0';
+    };
+
+    Server server(folder, QStringLiteral("serve-copy"));
+    const QString ready = server.line();
+    ASSERT_TRUE(ready.startsWith(QStringLiteral("ready "))) << ready.toStdString();
+    const qint64 saveUs = server.quickestSave();
+    ASSERT_GT(saveUs, 0);
+
+    int killed = 0;
+    int newFiles[5] = {}; // how many kills left 0, 1, 2, 3 or all 4 files new
+    QStringList problems;
+    for (int i = 0; i < kKills; ++i) {
+        const std::optional<int> current = aboutVersion();
+        ASSERT_TRUE(current);
+        const int writing = 3 - *current;
+        // Spread past the quickest write: syncing makes most writes slower than that one.
+        const qint64 delayUs = saveUs * 3 / 2 * i / kKills + (i * 7919) % 700;
+        const QString reply = server.save(writing, delayUs);
+        if (reply.startsWith(QStringLiteral("killed")))
+            ++killed;
+
+        QString problem;
+        const auto a =
+            answerVersionOf(answers, kAnswerBytes, &problem, {1, 2}, kt::RecordEncoding::Utf8);
+        if (!a)
+            problems << QStringLiteral("kill %1: answers.dat %2").arg(i).arg(problem);
+        const auto b =
+            answerVersionOf(boxes, kAnswerBytes, &problem, {1, 2}, kt::RecordEncoding::Utf8);
+        if (!b)
+            problems << QStringLiteral("kill %1: boxes.dat %2").arg(i).arg(problem);
+        const auto s = storyVersionOf(story, kStoryChars, &problem, {1, 2});
+        if (!s)
+            problems << QStringLiteral("kill %1: story.rtf %2").arg(i).arg(problem);
+        const auto c = aboutVersion();
+        if (!c)
+            problems << QStringLiteral("kill %1: copy.txt cannot be read").arg(i);
+        ASSERT_TRUE(a && b && s && c) << problems.join(u'\n').toStdString();
+        const bool newer[] = {*a == writing, *b == writing, *s == writing, *c == writing};
+        ++newFiles[std::count(std::begin(newer), std::end(newer), true)];
+        EXPECT_TRUE(std::is_sorted(std::begin(newer), std::end(newer), std::greater<>()))
+            << "kill " << i << " while writing " << writing << ": answers " << *a << ", boxes "
+            << *b << ", story " << *s << ", copy.txt " << *c;
+        for (const QString& name : folderEntries(folder))
+            EXPECT_TRUE(name.endsWith(QStringLiteral(".tmp")) ||
+                        QFileInfo(folder + u'/' + name) == QFileInfo(answers) ||
+                        QFileInfo(folder + u'/' + name) == QFileInfo(boxes) ||
+                        QFileInfo(folder + u'/' + name) == QFileInfo(story) ||
+                        QFileInfo(folder + u'/' + name) == QFileInfo(about))
+                << name.toStdString();
+    }
+    std::printf("[  fault   ] %d writes of a safety copy (%lld-byte story, %lld-byte answers, "
+                "%lld ms each) stopped at %d moments, %d killed mid-way; every file whole and in "
+                "order, with 0/1/2/3/4 of the 4 files new after %d/%d/%d/%d/%d of them\n",
+                kKills, static_cast<long long>(fileBytes(story).size()),
+                static_cast<long long>(fileBytes(answers).size()),
+                static_cast<long long>(saveUs / 1000), kKills, killed, newFiles[0], newFiles[1],
+                newFiles[2], newFiles[3], newFiles[4]);
+    EXPECT_GT(killed, kKills / 2) << "most moments must fall inside a write";
 }
 
 } // namespace

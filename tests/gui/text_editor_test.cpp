@@ -41,11 +41,13 @@ struct MenuRow {
 
 const MenuRow kMenus[] = {
     {"mnuFile", "mnuFileOpen", "&Open", "Ctrl+O"},
+    {"mnuFile", "mnuFileVersions", "Earlier &Versions", ""},
     {"mnuFile", "Hyphen1", nullptr, ""},
     {"mnuFile", "mnuFileSave", "&Save", "Ctrl+S"},
     {"mnuFile", "mnuFileSaveAs", "Save &As", "Ctrl+A"},
     {"mnuFile", "Hyphen2", nullptr, ""},
     {"mnuFile", "mnuFilePrint", "&Print", "Ctrl+P"},
+    {"mnuFile", "mnuFileMakeBook", "Make a &Book...", ""},
     {"mnuFile", "Hyphen3", nullptr, ""},
     {"mnuFile", "mnuFileReturn", "&Return to Main Menu", "Ctrl+R"},
     {"mnuFile", "Hyphen5", nullptr, ""},

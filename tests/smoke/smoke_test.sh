@@ -123,6 +123,8 @@ program_ended() {
 # --- the walk ----------------------------------------------------------------------------------
 export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale"
 unset QT_AUTO_SCREEN_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_ENABLE_HIGHDPI_SCALING
+# The program's data folder (its safety copy, earlier versions) is the test's own.
+export XDG_DATA_HOME="$work/data"
 "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
 
@@ -260,4 +262,7 @@ status=0
 wait "$app_pid" || status=$?
 app_pid=""
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
+# The exit was the user's own: the run's safety copy went with it.
+[ -z "$(ls -A "$XDG_DATA_HOME/Kithtale/Safety copy" 2>/dev/null)" ] ||
+    fail "a safety copy was left after Exit and Yes"
 log "passed: $(ls "$out" | wc -l) screenshots in $out"

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,12 @@
 
 int main(int argc, char** argv) {
     kt::system::useHeadlessDefaults("kithtale-test-runtime");
+    // The program's data folder (safety copies, earlier versions) is a fresh one per run, never
+    // the user's; child processes the tests start inherit it.
+    QTemporaryDir dataHome;
+    if (!dataHome.isValid())
+        return 1;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     kt::ui::installProgramStyle();

@@ -1,8 +1,15 @@
 #include "support/program_fixture.h"
 
+#include "windows/app/safety_copy.h"
+
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
 #include <QWheelEvent>
+
+#include <chrono>
 
 namespace kt::test {
 
@@ -31,6 +38,32 @@ void ProgramFixture::settle() {
         if (ui::WindowManager* wm = &ui::WindowManager::instance())
             wm->settle();
     }
+}
+
+bool ProgramFixture::waitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+app::SafetyCopy* ProgramFixture::keepSafetyCopy(const QString& folder) {
+    program->keepSafetyCopy(folder);
+    program->safetyCopy()->setTimings({std::chrono::milliseconds(30), std::chrono::seconds(10)});
+    return program->safetyCopy();
+}
+
+bool ProgramFixture::typeAndPause(QWidget* target, const QString& text) {
+    app::SafetyCopy* copy = program->safetyCopy();
+    QSignalSpy written(copy, &app::SafetyCopy::written);
+    QTest::keyClicks(target, text);
+    // The keys themselves start the wait for a pause.
+    return !copy->idle() && waitUntil([copy] { return copy->idle(); }) && !written.isEmpty() &&
+           written.last().at(0).toBool();
 }
 
 void ProgramFixture::enterMainMenu() {

@@ -10,7 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+namespace kt::app {
+class SafetyCopy;
+}
 
 namespace kt::test {
 
@@ -26,6 +31,8 @@ protected:
 
     // Lets queued activations and events run.
     static void settle();
+    // Lets events run until done() holds; false when it still does not after `ms`.
+    static bool waitUntil(const std::function<bool()>& done, int ms = 10000);
     // Starts the program and presses Enter on the splash: the main menu is then active.
     void enterMainMenu();
 
@@ -41,6 +48,12 @@ protected:
     bool ended() const { return program->windows().ending(); }
 
     ProgramState& state() { return program->state(); }
+
+    // The program keeps its safety copy in `folder`, written 30 ms after the last input.
+    app::SafetyCopy* keepSafetyCopy(const QString& folder);
+    // Types as the user does, then waits for the pause and the write it brings: whether that
+    // write succeeded.
+    bool typeAndPause(QWidget* target, const QString& text);
 
     std::unique_ptr<ScriptedDialogs> dialogs;
     std::unique_ptr<app::Program> program;

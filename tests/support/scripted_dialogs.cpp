@@ -60,10 +60,14 @@ void ScriptedDialogs::answerForm(FormAnswer a) {
     m_forms.push_back(std::move(a));
 }
 
+void ScriptedDialogs::answerChoice(std::optional<int> a, During d) {
+    m_choices.push_back({a, std::move(d)});
+}
+
 bool ScriptedDialogs::allAnswersUsed() const {
     return m_messages.empty() && m_inputs.empty() && m_opens.empty() && m_openFiles.empty() &&
            m_saves.empty() && m_fonts.empty() && m_colors.empty() && m_printers.empty() &&
-           m_forms.empty();
+           m_forms.empty() && m_choices.empty();
 }
 
 MsgButton ScriptedDialogs::message(const MessageRequest& r) {
@@ -152,6 +156,12 @@ bool ScriptedDialogs::form(QDialog& dialog) {
     const FormAnswer answer = std::move(m_forms.front());
     m_forms.pop_front();
     return answer(dialog);
+}
+
+std::optional<int> ScriptedDialogs::choose(const ChoiceRequest& r) {
+    choices.push_back(r);
+    log << QStringLiteral("choose:") + r.title;
+    return take(m_choices, QStringLiteral("list ") + r.title, std::optional<int>());
 }
 
 MessageRequest confirmExitRequest() {

@@ -36,6 +36,8 @@ public:
     // Fills in the program's own window as a user would; its result accepts or cancels it.
     using FormAnswer = std::function<bool(QDialog&)>;
     void answerForm(FormAnswer answer);
+    // The row chosen from a list, from 0; nullopt cancels.
+    void answerChoice(std::optional<int> row, During during = {});
 
     std::vector<ui::MessageRequest> messages;
     std::vector<ui::InputRequest> inputs;
@@ -45,6 +47,7 @@ public:
     std::vector<QColor> colors;
     std::vector<ui::PrinterRequest> printers;
     QStringList forms; // their object names
+    std::vector<ui::ChoiceRequest> choices;
     // Every request in the order asked, e.g. "message:Kithtale", "save", "input:Find".
     QStringList log;
 
@@ -62,6 +65,7 @@ public:
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const ui::PrinterRequest& request) override;
     bool form(QDialog& dialog) override;
+    std::optional<int> choose(const ui::ChoiceRequest& request) override;
 
 private:
     ui::Dialogs* m_fallback = nullptr;
@@ -75,6 +79,7 @@ private:
     std::deque<Step<std::optional<ui::FontChoice>>> m_fonts;
     std::deque<Step<std::optional<QColor>>> m_colors;
     std::deque<FormAnswer> m_forms;
+    std::deque<Step<std::optional<int>>> m_choices;
 };
 
 // The exit confirmation exactly as it must be asked.

@@ -434,6 +434,7 @@ public:
     std::optional<QColor> color(const QColor& initial) override;
     bool printer(QPrinter& printer, const PrinterRequest& r) override;
     bool form(QDialog& dialog) override;
+    std::optional<int> choose(const ChoiceRequest& r) override;
 
 private:
     struct Running {
@@ -1175,6 +1176,19 @@ bool Walker::form(QDialog& dialog) {
     book->cboPageSize()->setCurrentIndex(answer->first);
     book->chkLargePrint()->setChecked(answer->second);
     return true;
+}
+
+std::optional<int> Walker::choose(const ChoiceRequest& r) {
+    std::optional<int> answer;
+    if (replaying()) {
+        const std::optional<std::string> a = recorded("choice");
+        if (a && a->rfind("choice:", 0) == 0)
+            answer = std::stoi(a->substr(7));
+    } else if (const int c = choose(int(r.rows.size()) + 1); c < int(r.rows.size())) {
+        answer = c;
+    }
+    answered(answer ? "choice:" + std::to_string(*answer) : "choice-cancel");
+    return answer;
 }
 
 // ---------------------------------------------------------------------------------------------

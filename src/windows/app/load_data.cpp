@@ -3,6 +3,7 @@
 #include "core/photo_folder.h"
 #include "core/program_state.h"
 #include "ui/dialogs.h"
+#include "windows/common/unsaved_work.h"
 
 #include <QFile>
 
@@ -48,9 +49,16 @@ void MainMenu::LoadData() {
     // that cannot be read are told: the answers beside them are good, and a silent refusal
     // would leave the user guessing.
     std::string error;
-    if (loadAnswersAndPhotos(QFile::encodeName(*chosen).toStdString(), m_state, &error) ==
-        LoadOutcome::PhotosUnreadable)
+    switch (loadAnswersAndPhotos(QFile::encodeName(*chosen).toStdString(), m_state, &error)) {
+    case LoadOutcome::Loaded:
+        windows::UnsavedWork::current().filed();
+        break;
+    case LoadOutcome::PhotosUnreadable:
         tellPhotosUnreadable(QString::fromStdString(error));
+        break;
+    case LoadOutcome::DataFileUnreadable:
+        break;
+    }
 }
 
 } // namespace kt::app

@@ -1,5 +1,6 @@
 #include "windows/app/program.h"
 
+#include "windows/app/safety_copy.h"
 #include "windows/window_names.h"
 
 #include "windows/common/artwork.h"
@@ -20,11 +21,19 @@ Program::Program() {
 }
 
 Program::~Program() {
+    // The last safety copy is taken from the windows, so before they go.
+    m_safetyCopy.reset();
     m_windows.destroyAll();
+}
+
+void Program::keepSafetyCopy(const QString& folder) {
+    m_safetyCopy = std::make_unique<SafetyCopy>(m_state, m_windows, folder);
 }
 
 void Program::start() {
     m_windows.show(windows::kSplash);
+    if (m_safetyCopy)
+        m_safetyCopy->offerAtMainMenu();
 }
 
 } // namespace kt::app

@@ -11,7 +11,9 @@
 #include "ui/rich_text_edit.h"
 #include "ui/twips.h"
 #include "ui/window_manager.h"
+#include "windows/common/unsaved_work.h"
 #include "windows/document/book_window.h"
+#include "windows/document/earlier_versions.h"
 #include "windows/document/story_photos.h"
 #include "windows/document/story_print.h"
 
@@ -80,6 +82,8 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     file->setObjectName(QStringLiteral("mnuFile"));
     addItem(file, "mnuFileOpen", "&Open", QKeySequence(Qt::CTRL | Qt::Key_O),
             &TextEditorWindow::Open);
+    addItem(file, "mnuFileVersions", "Earlier &Versions", QKeySequence(),
+            &TextEditorWindow::EarlierVersions);
     addSeparator(file, "Hyphen1");
     addItem(file, "mnuFileSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S),
             &TextEditorWindow::Save);
@@ -193,7 +197,7 @@ void TextEditorWindow::activated() {
         m_reminderFlag = ReminderFlag::Skip;
     }
 
-    if (m_state.editorActivationCount == 0)
+    if (m_state.editorActivationCount == 0 && !showRestoredStory())
         putComposedStory(*m_txtEdit, m_state);
 
     // Only whether the count is zero matters; it stops at the top of its range.
@@ -213,7 +217,7 @@ void TextEditorWindow::activated() {
 
 void TextEditorWindow::setCurrentFile(const QString& path) {
     m_currentFile = path;
-    setWindowTitle(path + kCaptionSuffix);
+    setWindowTitle(path.isEmpty() ? kNewCaption : path + kCaptionSuffix);
 }
 
 void TextEditorWindow::reportSaveFailure(const QString& what, const QString& reason) {
@@ -234,6 +238,8 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
                           QString::fromStdString(dataError));
         return false;
     }
+    // What this save replaces stays at hand; a save goes on even where it cannot be kept.
+    keepEarlierVersion(path);
     QString error;
     if (!m_txtEdit->SaveFile(path, &error)) {
         reportSaveFailure(QStringLiteral("Your document could not be saved to this file:\n") + path,
@@ -269,6 +275,7 @@ bool TextEditorWindow::writeDocumentAndData(const QString& path) {
                           QString::fromStdString(dataError));
         return false;
     }
+    windows::UnsavedWork::current().filed();
     return true;
 }
 
@@ -365,6 +372,10 @@ void TextEditorWindow::afterSave(AfterSave next) {
         if (!m_saveCancelled)
             openChosenFile();
         break;
+    case AfterSave::OpenVersion:
+        if (!m_saveCancelled)
+            openChosenVersion();
+        break;
     case AfterSave::Close:
         if (m_saveCancelled) {
             // A later Exit must end the program, not go back to the main menu.
@@ -377,21 +388,22 @@ void TextEditorWindow::afterSave(AfterSave next) {
     }
 }
 
-void TextEditorWindow::Open() {
-    if (waitingForSave())
-        return;
-    if (m_documentModified) {
-        switch (askToSave()) {
-        case MsgButton::Yes:
-            if (!saveThen(AfterSave::Open) || m_saveCancelled)
-                return;
-            break;
-        case MsgButton::No:
-            break;
-        default:
-            return;
-        }
+bool TextEditorWindow::offerToSave(AfterSave next) {
+    if (!m_documentModified)
+        return true;
+    switch (askToSave()) {
+    case MsgButton::Yes:
+        return saveThen(next) && !m_saveCancelled;
+    case MsgButton::No:
+        return true;
+    default:
+        return false;
     }
+}
+
+void TextEditorWindow::Open() {
+    if (waitingForSave() || !offerToSave(AfterSave::Open))
+        return;
     openChosenFile();
 }
 

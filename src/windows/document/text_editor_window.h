@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/program_window.h"
+#include "windows/document/earlier_versions.h"
 #include "windows/document/text_search.h"
 
 #include <QString>
@@ -42,6 +43,9 @@ public:
 
     // The commands of the menus.
     void Open();
+    // Lists the versions of stories that saves replaced, and opens the one chosen as a new
+    // document.
+    void EarlierVersions();
     void Save();
     void SaveAs();
     void Print();
@@ -81,7 +85,7 @@ private:
                      void (TextEditorWindow::*command)());
     void addSeparator(QMenu* menu, const char* name);
     // What goes on once the save that a command ran as its first step has finished.
-    enum class AfterSave { Nothing, Open, Close };
+    enum class AfterSave { Nothing, Open, OpenVersion, Close };
 
     bool hasCurrentFile() const { return !m_currentFile.isEmpty(); }
     void setCurrentFile(const QString& path);
@@ -91,8 +95,15 @@ private:
     bool saveThen(AfterSave next);
     // The save `next` waited for has finished (or will not come).
     void afterSave(AfterSave next);
+    // Asks whether to save a modified document first. True when the command goes on now; false
+    // when the user cancelled, the save failed, or `next` runs once the save note's save has.
+    bool offerToSave(AfterSave next);
     // Open once any save it asked for is done: the dialog and the load.
     void openChosenFile();
+    // The earlier version chosen, once any save asked for is done.
+    void openChosenVersion();
+    // Puts in the story a safety copy brought back, unsaved; false when there is none.
+    bool showRestoredStory();
     void showNote();
     void reportSaveFailure(const QString& what, const QString& reason);
     // Writes the document as rich text and the answer data file beside it; tells the user and
@@ -121,6 +132,7 @@ private:
     TextSearch m_search;
 
     AfterSave m_afterSave = AfterSave::Nothing;
+    EarlierVersion m_chosenVersion;
 };
 
 } // namespace kt::document

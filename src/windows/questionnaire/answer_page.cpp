@@ -8,6 +8,7 @@
 #include "windows/common/confirm_exit.h"
 #include "windows/common/controls.h"
 #include "windows/common/look.h"
+#include "windows/common/unsaved_work.h"
 #include "windows/questionnaire/page_photos.h"
 #include "windows/questionnaire/section_screen.h"
 
@@ -428,6 +429,10 @@ void AnswerPage::activated() {
     for (const Question& q : m_questions)
         q.box->setAnswer(m_state.answers.textOf(*q.entry));
     ModifiedFlag = Modified::No;
+    // Text brought back from a safety copy comes in as typed: unsaved, so Return asks.
+    for (const Question& q : m_questions)
+        if (const auto restored = UnsavedWork::current().takeBoxText(*q.entry))
+            q.box->setAnswer(*restored);
     m_questions.front().box->setFocus(Qt::OtherFocusReason);
 }
 

@@ -75,7 +75,7 @@ void PagePhotos::placeCounts() {
 
 void PagePhotos::refresh() {
     for (std::size_t i = 0; i < m_questions.size(); ++i) {
-        const std::size_t n = m_state.photos.of(*m_questions[i].entry).size();
+        const std::size_t n = std::as_const(m_state.photos).of(*m_questions[i].entry).size();
         m_counts[i]->setVisible(n > 0);
         m_counts[i]->setText(n > 0 ? countText(n) : QString());
         m_questions[i].box->setAccessibleDescription(

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace kt::questionnaire {
 
@@ -154,7 +155,7 @@ void PhotoWindow::rebuild(int focus) {
 
     auto* layout = static_cast<QVBoxLayout*>(m_rows->layout());
     const std::vector<Photo> none;
-    const std::vector<Photo>& list = photos() ? *photos() : none;
+    const std::vector<Photo>& list = m_entry ? std::as_const(m_state.photos).of(*m_entry) : none;
     const qreal dpr = devicePixelRatioF();
     for (std::size_t i = 0; i < list.size(); ++i) {
         const int index = static_cast<int>(i);
