@@ -152,6 +152,23 @@ TEST(Picture, ComesInUprightAtMost1600PixelsLongAndInTheFormatThatSuitsIt) {
     EXPECT_EQ(storySize({300, 200}), QSizeF(300, 200));
 }
 
+// A story with one photo at 6 x 4.5 in, as the editor writes it, and the same story opened and
+// saved again by a word processor (which scales a smaller goal size and adds a fallback
+// picture): the photo comes back at its size, its bytes unchanged.
+TEST(Picture, APhotoResavedByAWordProcessorComesBackAtItsSize) {
+    for (const char* name : {"one-photo.rtf", "resaved-by-a-word-processor.rtf"}) {
+        rtf::Document doc;
+        ASSERT_TRUE(rtf::loadFile(
+            QStringLiteral(KITHTALE_TEST_DATA_DIR "/photos/") + QLatin1String(name), doc));
+        const auto shown = picturesOf(doc);
+        ASSERT_EQ(shown.size(), 1u) << name;
+        EXPECT_EQ(QSizeF(shown[0].format.width(), shown[0].format.height()), QSizeF(576, 432))
+            << name;
+        EXPECT_EQ(decoded(shown[0].bytes).size(), QSize(160, 120)) << name;
+        EXPECT_TRUE(doc.toPlainText().contains(QStringLiteral("Our first car, 1962"))) << name;
+    }
+}
+
 TEST_F(Photos, APhotoGivenOnAPageIsInTheStoryItsFilesItsPrintAndTheNextRun) {
     const auto& catalog = QuestionCatalog::instance();
     const CatalogEntry& whenGet = catalog.entry({SectionId::FirstCar, "WhenGet"});
