@@ -260,8 +260,9 @@ key y
 wait_for "the program to end" program_ended
 status=0
 wait "$app_pid" || status=$?
-app_pid=""
+# Still known while failing, so that its output is shown.
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
+app_pid=""
 # The exit was the user's own: the run's safety copy went with it.
 [ -z "$(ls -A "$XDG_DATA_HOME/Kithtale/Safety copy" 2>/dev/null)" ] ||
     fail "a safety copy was left after Exit and Yes"
