@@ -28,12 +28,6 @@ constexpr std::array<PageSizeName, 4> kPageSizeNames = {{
     {BookPageSize::Trade6x9, "6x9"},
 }};
 
-bool fail(std::string* error, std::string reason) {
-    if (error)
-        *error = std::move(reason);
-    return false;
-}
-
 bool isBlankAt(std::string_view s, std::size_t& i) {
     if (s[i] == ' ' || s[i] == '\t' || s[i] == '\r' || s[i] == '\n')
         return true;
@@ -131,32 +125,15 @@ std::string encodeBookOptions(const BookOptions& o) {
 }
 
 bool decodeBookOptions(std::string_view bytes, BookOptions& options, std::string* error) {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
     BookOptions read;
-    bool first = true;
-    while (!bytes.empty()) {
-        const auto end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (first) {
-            if (line != kHeader)
-                return fail(error, "The book's settings were not written by this version of the "
-                                   "program.");
-            first = false;
-            continue;
-        }
-        if (line.empty())
-            continue;
+    const auto setting = [&read, error](std::string_view line) {
         const auto tab = line.find('\t');
         if (tab == std::string_view::npos)
-            return fail(error, "The book's settings have a line without a value.");
+            return failWith(error, "The book's settings have a line without a value.");
         const std::string_view name = line.substr(0, tab);
         std::string value;
         if (!unescapeInto(line.substr(tab + 1), value))
-            return fail(error, "The book's settings have a value they cannot read.");
+            return failWith(error, "The book's settings have a value they cannot read.");
         if (name == "Title") {
             read.title = std::move(value);
         } else if (name == "Teller") {
@@ -167,16 +144,20 @@ bool decodeBookOptions(std::string_view bytes, BookOptions& options, std::string
             const auto* p = std::find_if(kPageSizeNames.begin(), kPageSizeNames.end(),
                                          [&](const PageSizeName& n) { return n.name == value; });
             if (p == kPageSizeNames.end())
-                return fail(error, "The book's settings name a page size this program does not "
-                                   "know.");
+                return failWith(error, "The book's settings name a page size this program does "
+                                       "not know.");
             read.pageSize = p->size;
         } else if (name == "Large print") {
             read.largePrint = value == "Yes";
         }
         // Settings of a later version are passed over.
-    }
-    if (first)
-        return fail(error, "The book's settings are empty.");
+        return true;
+    };
+    if (!readHeadedLines(bytes, kHeader,
+                         {"The book's settings are empty.",
+                          "The book's settings were not written by this version of the program."},
+                         setting, error))
+        return false;
     options = std::move(read);
     return true;
 }

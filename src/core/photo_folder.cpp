@@ -23,12 +23,6 @@ constexpr std::string_view kPicturePrefix = "photo-";
 // An index is a line per photo; a megabyte of it would be thousands of photos.
 constexpr std::uintmax_t kMaxIndexBytes = 16u * 1024u * 1024u;
 
-bool fail(std::string* error, std::string reason) {
-    if (error)
-        *error = std::move(reason);
-    return false;
-}
-
 std::string quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
@@ -61,17 +55,18 @@ bool readWhole(const fs::path& path, std::uintmax_t limit, std::string& bytes, s
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (ec || !fs::is_regular_file(status))
-        return fail(error, quoted(path.string()) + " is missing.");
+        return failWith(error, quoted(path.string()) + " is missing.");
     const auto size = fs::file_size(path, ec);
     if (ec)
-        return fail(error, "Could not read " + quoted(path.string()) + ": " + ec.message() + ".");
+        return failWith(error,
+                        "Could not read " + quoted(path.string()) + ": " + ec.message() + ".");
     if (size > limit)
-        return fail(error, quoted(path.string()) + " is far too large.");
+        return failWith(error, quoted(path.string()) + " is far too large.");
     std::ifstream in(path, std::ios::binary);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!in || in.gcount() != static_cast<std::streamsize>(bytes.size()))
-        return fail(error, "Could not read " + quoted(path.string()) + ".");
+        return failWith(error, "Could not read " + quoted(path.string()) + ".");
     return true;
 }
 
@@ -115,7 +110,8 @@ bool readIndexLine(std::string_view line, const fs::path& folder,
     const auto tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
     const std::string line1(line);
     if (tab1 == std::string_view::npos)
-        return fail(error, "The photo index has a line that names no picture: " + quoted(line1));
+        return failWith(error,
+                        "The photo index has a line that names no picture: " + quoted(line1));
     const std::string_view key = line.substr(0, tab1);
     const std::string file(line.substr(tab1 + 1, tab2 == line.npos ? line.npos : tab2 - tab1 - 1));
     const std::string_view caption =
@@ -123,13 +119,14 @@ bool readIndexLine(std::string_view line, const fs::path& folder,
 
     const CatalogEntry* e = entryOf(key);
     if (!e)
-        return fail(error, "The photo index names a question this program does not ask: " +
-                               quoted(std::string(key)));
+        return failWith(error, "The photo index names a question this program does not ask: " +
+                                   quoted(std::string(key)));
     if (!isPlainFileName(file))
-        return fail(error, "The photo index names a picture outside its folder: " + quoted(file));
+        return failWith(error,
+                        "The photo index names a picture outside its folder: " + quoted(file));
     Photo photo;
     if (!unescapeInto(caption, photo.caption))
-        return fail(error, "The photo index has a caption it cannot read: " + quoted(line1));
+        return failWith(error, "The photo index has a caption it cannot read: " + quoted(line1));
     auto it = pictures.find(file);
     if (it == pictures.end()) {
         std::string bytes;
@@ -139,7 +136,7 @@ bool readIndexLine(std::string_view line, const fs::path& folder,
     }
     const auto format = photoFormatOf(it->second);
     if (!format)
-        return fail(error, quoted((folder / file).string()) + " is not a JPEG or PNG picture.");
+        return failWith(error, quoted((folder / file).string()) + " is not a JPEG or PNG picture.");
     photo.bytes = it->second;
     photo.format = *format;
     photos.of(*e).push_back(std::move(photo));
@@ -148,29 +145,13 @@ bool readIndexLine(std::string_view line, const fs::path& folder,
 
 bool decodeIndex(std::string_view bytes, const fs::path& folder, PhotoStore& photos,
                  std::string* error) {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
     std::map<std::string, std::string> pictures; // read once however often named
-    bool first = true;
-    while (!bytes.empty()) {
-        const auto end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (first) {
-            if (line != kIndexHeader)
-                return fail(error, "The photo index was not written by this version of the "
-                                   "program.");
-            first = false;
-            continue;
-        }
-        if (!line.empty() && !readIndexLine(line, folder, pictures, photos, error))
-            return false;
-    }
-    if (first)
-        return fail(error, "The photo index is empty.");
-    return true;
+    return readHeadedLines(
+        bytes, kIndexHeader,
+        {"The photo index is empty.",
+         "The photo index was not written by this version of the program."},
+        [&](std::string_view line) { return readIndexLine(line, folder, pictures, photos, error); },
+        error);
 }
 
 } // namespace
@@ -190,14 +171,14 @@ bool writePhotoFolder(const std::string& path, const PhotoStore& photos, std::st
     const auto status = fs::status(folder, ec);
     const bool existed = fs::exists(status);
     if (existed && !fs::is_directory(status))
-        return fail(error, "Could not write the photos to " + quoted(path) +
-                               ": a file of that name is in the way.");
+        return failWith(error, "Could not write the photos to " + quoted(path) +
+                                   ": a file of that name is in the way.");
     if (!existed) {
         if (photos.empty())
             return true;
         if (!fs::create_directory(folder, ec))
-            return fail(error, "Could not make the photo folder " + quoted(path) + ": " +
-                                   ec.message() + ".");
+            return failWith(error, "Could not make the photo folder " + quoted(path) + ": " +
+                                       ec.message() + ".");
     }
 
     // Each picture on the disk before the folder names it; the folder once, not per picture.
@@ -252,7 +233,7 @@ bool writePhotoFolder(const std::string& path, const PhotoStore& photos, std::st
         }
     }
     if (std::string why; sync && !sync(path, &why))
-        return fail(error, "Could not write the photos to " + quoted(path) + ": " + why + ".");
+        return failWith(error, "Could not write the photos to " + quoted(path) + ": " + why + ".");
     if (!writeFileAtomically((folder / kPhotoIndexName).string(), index, error, sync))
         return false;
 
