@@ -41,7 +41,7 @@ struct MenuRow {
 
 const MenuRow kMenus[] = {
     {"mnuFile", "mnuFileOpen", "&Open", "Ctrl+O"},
-    {"mnuFile", "mnuFileVersions", "Earlier &Versions", ""},
+    {"mnuFile", "mnuFileVersions", "Earlier &Versions...", ""},
     {"mnuFile", "Hyphen1", nullptr, ""},
     {"mnuFile", "mnuFileSave", "&Save", "Ctrl+S"},
     {"mnuFile", "mnuFileSaveAs", "Save &As", "Ctrl+A"},

@@ -82,7 +82,7 @@ TextEditorWindow::TextEditorWindow(ProgramState& state)
     file->setObjectName(QStringLiteral("mnuFile"));
     addItem(file, "mnuFileOpen", "&Open", QKeySequence(Qt::CTRL | Qt::Key_O),
             &TextEditorWindow::Open);
-    addItem(file, "mnuFileVersions", "Earlier &Versions", QKeySequence(),
+    addItem(file, "mnuFileVersions", "Earlier &Versions...", QKeySequence(),
             &TextEditorWindow::EarlierVersions);
     addSeparator(file, "Hyphen1");
     addItem(file, "mnuFileSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S),
