@@ -100,6 +100,8 @@ std::optional<QString> ScriptedDialogs::openFile(const FileRequest& r) {
 std::optional<QStringList> ScriptedDialogs::openFiles(const FileRequest& r) {
     opens.push_back(r);
     log << QStringLiteral("openFiles");
+    if (m_openFiles.empty() && m_fallback)
+        return m_fallback->openFiles(r);
     return take(m_openFiles, QStringLiteral("open dialog for several files"),
                 std::optional<QStringList>());
 }
@@ -161,6 +163,8 @@ bool ScriptedDialogs::form(QDialog& dialog) {
 std::optional<int> ScriptedDialogs::choose(const ChoiceRequest& r) {
     choices.push_back(r);
     log << QStringLiteral("choose:") + r.title;
+    if (m_choices.empty() && m_fallback)
+        return m_fallback->choose(r);
     return take(m_choices, QStringLiteral("list ") + r.title, std::optional<int>());
 }
 

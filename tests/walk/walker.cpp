@@ -4,6 +4,7 @@
 
 #include "core/answer_data_file.h"
 #include "core/book.h"
+#include "core/photo_folder.h"
 #include "core/question_catalog.h"
 #include "support/program_fixture.h"
 #include "support/scripted_dialogs.h"
@@ -272,6 +273,9 @@ public:
                        QStringLiteral("*.png")});
     }
     QStringList dataPool() const { return listed({QStringLiteral("*.dat")}); }
+    QStringList picturePool() const {
+        return listed({QStringLiteral("*.jpg"), QStringLiteral("*.png")});
+    }
 
 private:
     static void write(const QString& path, const QByteArray& bytes) {
@@ -324,6 +328,9 @@ private:
         QImage image(8, 8, QImage::Format_RGB32);
         image.fill(Qt::red);
         image.save(m_pool + QStringLiteral("/picture.png"));
+        for (const char* photo : {"exif-right-top.jpg", "not-a-picture.jpg"})
+            QFile::copy(data + QStringLiteral("/photos/") + QString::fromLatin1(photo),
+                        m_pool + u'/' + QString::fromLatin1(photo));
 
         AnswerStore full;
         AnswerStore partial;
@@ -429,6 +436,7 @@ public:
     MsgButton message(const MessageRequest& r) override;
     std::optional<QString> input(const InputRequest& r) override;
     std::optional<QString> openFile(const FileRequest& r) override;
+    std::optional<QStringList> openFiles(const FileRequest& r) override;
     std::optional<QString> saveFile(const FileRequest& r) override;
     std::optional<FontChoice> font(const FontRequest& r) override;
     std::optional<QColor> color(const QColor& initial) override;
@@ -465,6 +473,8 @@ private:
     int choose(int n);
     std::optional<std::string> recorded(const std::string& kind);
     void answered(const std::string& answer);
+    static void allowSaveOf(const QString& story, std::set<QString>& files,
+                            std::set<QString>& folders);
     bool replaying() const { return m_replaying; }
 
     Snapshot snapshot();
@@ -496,7 +506,8 @@ private:
     int m_restarts = 0;
 
     Snapshot m_prev;
-    std::set<QString> m_mayWrite; // files a dialog answer since the last check named
+    std::set<QString> m_mayWrite;   // files a dialog answer since the last check named
+    std::set<QString> m_mayWriteIn; // and folders, whose files come and go (with a '/')
     std::map<QString, PageTrack> m_pages;
     std::optional<QString> m_editorBaseline; // the text as last saved or opened
     QPointer<TextEditorWindow> m_baselineEditor;
@@ -545,6 +556,7 @@ void Walker::restart() {
     m_editorBaseline.reset();
     m_baselineEditor = nullptr;
     m_mayWrite.clear();
+    m_mayWriteIn.clear();
     m_prev = snapshot();
 }
 
@@ -930,15 +942,27 @@ void Walker::answered(const std::string& answer) {
     const std::string kind = answer.substr(0, colon);
     if (colon != std::string::npos && (kind == "save" || kind == "printer")) {
         const QString path = m_folders.resolve(answer.substr(colon + 1));
-        m_mayWrite.insert(path);
-        std::string data;
-        if (kind == "save" && !path.endsWith(QStringLiteral(".pdf")) &&
-            dataFilePathFor(QFile::encodeName(path).toStdString(), &data, nullptr)) {
-            m_mayWrite.insert(QFile::decodeName(QByteArray::fromStdString(data)));
-            m_mayWrite.insert(
-                QFile::decodeName(QByteArray::fromStdString(bookOptionsFileFor(data))));
-        }
+        if (kind == "save" && !path.endsWith(QStringLiteral(".pdf")))
+            allowSaveOf(path, m_mayWrite, m_mayWriteIn);
+        else
+            m_mayWrite.insert(path);
     }
+}
+
+// What saving the story `story` may write: the story, and beside it its answers, the book's
+// settings and the photo folder (whose pictures come and go with the photos).
+void Walker::allowSaveOf(const QString& story, std::set<QString>& files,
+                         std::set<QString>& folders) {
+    files.insert(story);
+    std::string data;
+    if (!dataFilePathFor(QFile::encodeName(story).toStdString(), &data, nullptr))
+        return;
+    const auto decoded = [](const std::string& p) {
+        return QFile::decodeName(QByteArray::fromStdString(p));
+    };
+    files.insert(decoded(data));
+    files.insert(decoded(bookOptionsFileFor(data)));
+    folders.insert(decoded(photoFolderFor(data)) + u'/');
 }
 
 namespace {
@@ -1036,6 +1060,33 @@ std::optional<QString> Walker::openFile(const FileRequest& r) {
             answer = pool[c];
     }
     answered(answer ? "open:" + m_folders.relative(*answer) : "open-cancel");
+    return answer;
+}
+
+// "opens:a|b" names the files chosen together, as the file dialog hands them over.
+std::optional<QStringList> Walker::openFiles(const FileRequest&) {
+    std::optional<QStringList> answer;
+    if (replaying()) {
+        const std::optional<std::string> a = recorded("opens");
+        if (a && a->rfind("opens:", 0) == 0) {
+            answer = QStringList();
+            for (const QString& f : QString::fromStdString(a->substr(6)).split(u'|'))
+                *answer << m_folders.resolve(f.toStdString());
+        }
+    } else if (const int n = choose(4); n > 0) {
+        const QStringList pool = m_folders.picturePool() + m_folders.storyPool().mid(0, 2);
+        answer = QStringList();
+        for (int i = 0; i < n; ++i)
+            *answer << pool[choose(int(pool.size()))];
+    }
+    std::string recordedAs = "opens";
+    if (answer) {
+        for (const QString& f : *answer)
+            recordedAs += (recordedAs == "opens" ? ':' : '|') + m_folders.relative(f);
+    } else {
+        recordedAs += "-cancel";
+    }
+    answered(recordedAs);
     return answer;
 }
 
@@ -1255,6 +1306,7 @@ void Walker::check(const Act& act) {
     checkMarks(now);
     m_prev = now;
     m_mayWrite.clear();
+    m_mayWriteIn.clear();
 }
 
 void Walker::checkWindows() {
@@ -1293,28 +1345,36 @@ void Walker::checkWindows() {
 
 void Walker::checkFiles(const Snapshot& now) {
     std::set<QString> allowed = m_mayWrite;
+    std::set<QString> allowedIn = m_mayWriteIn;
     // The editor's Save writes its current file, also as it closes (and is gone by now).
-    if (!m_prev.editorFile.isEmpty()) {
-        allowed.insert(m_prev.editorFile);
-        std::string data;
-        if (dataFilePathFor(QFile::encodeName(m_prev.editorFile).toStdString(), &data, nullptr)) {
-            allowed.insert(QFile::decodeName(QByteArray::fromStdString(data)));
-            allowed.insert(QFile::decodeName(QByteArray::fromStdString(bookOptionsFileFor(data))));
-        }
-    }
+    if (!m_prev.editorFile.isEmpty())
+        allowSaveOf(m_prev.editorFile, allowed, allowedIn);
+    const auto inAllowedFolder = [&allowedIn](const QString& path) {
+        return std::any_of(allowedIn.begin(), allowedIn.end(),
+                           [&path](const QString& folder) { return path.startsWith(folder); });
+    };
     for (const auto& [path, was] : m_prev.files)
-        if (!now.files.count(path))
+        if (!now.files.count(path) && !inAllowedFolder(path))
             fail("a file went away: " + m_folders.relative(path));
     for (const auto& [path, stamp] : now.files) {
         const auto was = m_prev.files.find(path);
         if (was != m_prev.files.end() && was->second == stamp)
             continue;
         const std::string rel = m_folders.relative(path);
-        if (!allowed.count(path)) {
+        if (!allowed.count(path) && !inAllowedFolder(path)) {
             fail("a file was written that no command asked for: " + rel);
             return;
         }
-        if (path.endsWith(QStringLiteral(".pdf"))) {
+        if (inAllowedFolder(path)) {
+            // A photo folder: its index names only pictures that are there and read.
+            if (path.endsWith(u'/' + QString::fromLatin1(kPhotoIndexName))) {
+                PhotoStore read;
+                std::string error;
+                if (!readPhotoFolder(QFile::encodeName(QFileInfo(path).path()).toStdString(), read,
+                                     &error))
+                    fail("a saved photo folder does not read back: " + rel + ": " + error);
+            }
+        } else if (path.endsWith(QStringLiteral(".pdf"))) {
             QFile f(path);
             const QByteArray pdf = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
             if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
