@@ -76,7 +76,10 @@ TEST_F(EarlierVersions, ASaveKeepsThePairItReplacesTheLastTenOfThemAndOneOpensAs
               (QStringList{QStringLiteral("Story.rtf"),
                            locale.toString(kept.front().saved.date(), QLocale::LongFormat),
                            locale.toString(kept.front().saved.time(), QLocale::ShortFormat),
-                           locale.formattedDataSize(kept.front().size)}));
+                           locale.formattedDataSize(kept.front().size, 0,
+                                                    QLocale::DataSizeTraditionalFormat)}));
+    EXPECT_FALSE(list.rows.front().back().contains(QStringLiteral("iB")))
+        << "no binary prefixes: " << list.rows.front().back().toStdString();
 
     // ...and opens the one chosen as a new, unsaved document; the story's file stays.
     EXPECT_TRUE(txt()->Text().contains(QStringLiteral("Revision 2.")));

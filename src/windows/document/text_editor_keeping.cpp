@@ -65,7 +65,10 @@ void TextEditorWindow::EarlierVersions() {
         request.rows.push_back(
             {QFileInfo(v.story).fileName(), locale.toString(v.saved.date(), QLocale::LongFormat),
              locale.toString(v.saved.time(), QLocale::ShortFormat),
-             v.rtf.isEmpty() ? QStringLiteral("answers only") : locale.formattedDataSize(v.size)});
+             // "12 kB" rather than "11.72 KiB": the form people know from their file manager.
+             v.rtf.isEmpty()
+                 ? QStringLiteral("answers only")
+                 : locale.formattedDataSize(v.size, 0, QLocale::DataSizeTraditionalFormat)});
     request.acceptText = QStringLiteral("&Open");
     const std::optional<int> chosen = Dialogs::current().choose(request);
     if (!chosen || *chosen < 0 || *chosen >= versions.size())
