@@ -106,6 +106,22 @@ public:
     static void install(Dialogs* dialogs);
 };
 
+// Answers every request as a user who cancels it would, and a message with its default button:
+// for programs that run without anyone to ask (benchmarks, child processes). Override what is
+// expected.
+class CancellingDialogs : public Dialogs {
+public:
+    MsgButton message(const MessageRequest& request) override { return request.defaultButton; }
+    std::optional<QString> input(const InputRequest&) override { return {}; }
+    std::optional<QString> openFile(const FileRequest&) override { return {}; }
+    std::optional<QString> saveFile(const FileRequest&) override { return {}; }
+    std::optional<FontChoice> font(const FontRequest&) override { return {}; }
+    std::optional<QColor> color(const QColor&) override { return {}; }
+    bool printer(QPrinter&, const PrinterRequest&) override { return false; }
+    bool form(QDialog&) override { return false; }
+    std::optional<int> choose(const ChoiceRequest&) override { return {}; }
+};
+
 // Shorthand for the common message box.
 MsgButton messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
                      MsgButton defaultButton);

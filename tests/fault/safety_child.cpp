@@ -29,20 +29,12 @@ using namespace kt;
 namespace {
 
 // Nothing modal is expected here: whatever is asked is told on stderr and answered as a cancel.
-class NoDialogs final : public ui::Dialogs {
+class NoDialogs final : public ui::CancellingDialogs {
 public:
     ui::MsgButton message(const ui::MessageRequest& r) override {
         std::fprintf(stderr, "safety_child: unexpected message: %s\n", qPrintable(r.text));
         return ui::MsgButton::Cancel;
     }
-    std::optional<QString> input(const ui::InputRequest&) override { return {}; }
-    std::optional<QString> openFile(const ui::FileRequest&) override { return {}; }
-    std::optional<QString> saveFile(const ui::FileRequest&) override { return {}; }
-    std::optional<ui::FontChoice> font(const ui::FontRequest&) override { return {}; }
-    std::optional<QColor> color(const QColor&) override { return {}; }
-    bool printer(QPrinter&, const ui::PrinterRequest&) override { return false; }
-    std::optional<int> choose(const ui::ChoiceRequest&) override { return {}; }
-    bool form(QDialog&) override { return false; }
 };
 
 void settle() {
