@@ -2,6 +2,7 @@
 
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/progress.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -175,8 +176,14 @@ QList<Picture> choosePictures(QWidget* window) {
     QList<Picture> pictures;
     QStringList unreadable;
     {
+        // A phone's photos take a tenth of a second or more each to turn and scale: many of
+        // them are told as they go, and can be cancelled (then none is added).
         const BusyCursor busy(true, window);
-        for (const QString& path : *chosen) {
+        Progress progress(QStringLiteral("Preparing your photos..."), window);
+        for (qsizetype i = 0; i < chosen->size(); ++i) {
+            if (!progress.step(int(i), int(chosen->size())))
+                return {};
+            const QString& path = chosen->at(i);
             if (auto p = preparePicture(path))
                 pictures << *p;
             else
