@@ -6,21 +6,33 @@
 #include "walk.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 int main(int argc, char** argv) {
     kt::system::useHeadlessDefaults("kithtale-test-runtime");
+    const bool child = argc == 4 && std::strcmp(argv[1], "--walk-child") == 0;
+    // The walks replayed in this process keep their earlier versions and safety copies in a
+    // fresh folder, never in one that another run (or the user) fills; a child is given its own.
+    const auto dataHome = child ? nullptr : std::make_unique<QTemporaryDir>();
+    if (dataHome) {
+        if (!dataHome->isValid())
+            return 1;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome->path()));
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     kt::ui::installProgramStyle();
 
-    if (argc == 4 && std::strcmp(argv[1], "--walk-child") == 0) {
+    if (child) {
         std::ifstream in(argv[2]);
         std::stringstream steps;
         steps << in.rdbuf();

@@ -54,6 +54,12 @@ ChildResult runChild(const std::vector<Step>& steps) {
         f.write(QByteArray::fromStdString(writeSteps(steps)));
     }
     QProcess child;
+    // Each walk starts with an empty data folder of its own: no earlier versions or safety copy
+    // of another walk (or of walks side by side) changes what this one's dialogs offer.
+    QTemporaryDir dataHome;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--walk-child"), stepsFile, traceFile});
