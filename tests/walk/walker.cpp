@@ -474,7 +474,7 @@ private:
     std::optional<std::string> recorded(const std::string& kind);
     void answered(const std::string& answer);
     static void allowSaveOf(const QString& story, std::set<QString>& files,
-                            std::set<QString>& folders);
+                            std::set<QString>& folders, std::set<QString>& books);
     bool replaying() const { return m_replaying; }
 
     Snapshot snapshot();
@@ -506,8 +506,9 @@ private:
     int m_restarts = 0;
 
     Snapshot m_prev;
-    std::set<QString> m_mayWrite;   // files a dialog answer since the last check named
-    std::set<QString> m_mayWriteIn; // and folders, whose files come and go (with a '/')
+    std::set<QString> m_mayWrite;      // files a dialog answer since the last check named
+    std::set<QString> m_mayWriteIn;    // and folders, whose files come and go (with a '/')
+    std::set<QString> m_mayWriteBooks; // the book settings among the files
     std::map<QString, PageTrack> m_pages;
     std::optional<QString> m_editorBaseline; // the text as last saved or opened
     QPointer<TextEditorWindow> m_baselineEditor;
@@ -557,6 +558,7 @@ void Walker::restart() {
     m_baselineEditor = nullptr;
     m_mayWrite.clear();
     m_mayWriteIn.clear();
+    m_mayWriteBooks.clear();
     m_prev = snapshot();
 }
 
@@ -943,7 +945,7 @@ void Walker::answered(const std::string& answer) {
     if (colon != std::string::npos && (kind == "save" || kind == "printer")) {
         const QString path = m_folders.resolve(answer.substr(colon + 1));
         if (kind == "save" && !path.endsWith(QStringLiteral(".pdf")))
-            allowSaveOf(path, m_mayWrite, m_mayWriteIn);
+            allowSaveOf(path, m_mayWrite, m_mayWriteIn, m_mayWriteBooks);
         else
             m_mayWrite.insert(path);
     }
@@ -951,8 +953,8 @@ void Walker::answered(const std::string& answer) {
 
 // What saving the story `story` may write: the story, and beside it its answers, the book's
 // settings and the photo folder (whose pictures come and go with the photos).
-void Walker::allowSaveOf(const QString& story, std::set<QString>& files,
-                         std::set<QString>& folders) {
+void Walker::allowSaveOf(const QString& story, std::set<QString>& files, std::set<QString>& folders,
+                         std::set<QString>& books) {
     files.insert(story);
     std::string data;
     if (!dataFilePathFor(QFile::encodeName(story).toStdString(), &data, nullptr))
@@ -962,6 +964,7 @@ void Walker::allowSaveOf(const QString& story, std::set<QString>& files,
     };
     files.insert(decoded(data));
     files.insert(decoded(bookOptionsFileFor(data)));
+    books.insert(decoded(bookOptionsFileFor(data)));
     folders.insert(decoded(photoFolderFor(data)) + u'/');
 }
 
@@ -1307,6 +1310,7 @@ void Walker::check(const Act& act) {
     m_prev = now;
     m_mayWrite.clear();
     m_mayWriteIn.clear();
+    m_mayWriteBooks.clear();
 }
 
 void Walker::checkWindows() {
@@ -1346,9 +1350,10 @@ void Walker::checkWindows() {
 void Walker::checkFiles(const Snapshot& now) {
     std::set<QString> allowed = m_mayWrite;
     std::set<QString> allowedIn = m_mayWriteIn;
+    std::set<QString> books = m_mayWriteBooks;
     // The editor's Save writes its current file, also as it closes (and is gone by now).
     if (!m_prev.editorFile.isEmpty())
-        allowSaveOf(m_prev.editorFile, allowed, allowedIn);
+        allowSaveOf(m_prev.editorFile, allowed, allowedIn, books);
     const auto inAllowedFolder = [&allowedIn](const QString& path) {
         return std::any_of(allowedIn.begin(), allowedIn.end(),
                            [&path](const QString& folder) { return path.startsWith(folder); });
@@ -1379,7 +1384,8 @@ void Walker::checkFiles(const Snapshot& now) {
             const QByteArray pdf = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
             if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
                 fail("a printed PDF is not whole: " + rel);
-        } else if (path.endsWith(QStringLiteral(" book.txt"))) {
+        } else if (books.count(path)) {
+            // By where a save puts them, not by name: a story may be saved as "X book.txt".
             QFile f(path);
             BookOptions read;
             if (!f.open(QIODevice::ReadOnly) || !decodeBookOptions(f.readAll().toStdString(), read))
