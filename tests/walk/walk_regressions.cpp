@@ -95,6 +95,21 @@ TEST(WalkRegression, PhotosAddedToAPageAndSavedWithTheStory) {
     });
 }
 
+// While the editor waited for its save note, the walk ran the next act inside the settling of
+// the one before, ahead of that act's own check: the save then seemed to write text the editor
+// had never shown, or to write at an act that saves nothing.
+TEST(WalkRegression, PastingUnderTheSaveNoteThenSaving) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/cmdSaveFile", "", {"msg:Ok"}},
+        {"menu", "frmTxtEditor/mnuFileSaveAs", "", {}},
+        {"click", "frmNote/cmdOK", "", {"save-cancel"}},
+        {"close", "frmTxtEditor", "", {"msg:Yes"}},
+        {"paste", "frmTxtEditor/txtEdit", "b:" + std::string(20000, 'x'), {}},
+        {"click", "frmNote/cmdOK", "", {"save:out/story.rtf"}},
+    });
+}
+
 // KITHTALE_WALK_REPLAY names a file of acts (as a failing walk leaves them beside the test) to
 // replay here, in the debugger's reach.
 TEST(WalkReplay, ActsFromAFile) {

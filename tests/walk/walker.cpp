@@ -38,6 +38,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -502,6 +503,7 @@ private:
     std::function<void(const std::string&)> m_trace;
     bool m_replaying = false;
     bool m_pumping = false;
+    bool m_performing = false;
     std::string m_failure;
     int m_restarts = 0;
 
@@ -717,7 +719,10 @@ void Walker::runAct(Act act, const Step* step) {
     const bool outermost = m_running.size() == 1;
     if (outermost)
         m_pumpTimer.start();
-    perform(m_acts[index]);
+    {
+        const QScopedValueRollback<bool> performing(m_performing, true);
+        perform(m_acts[index]);
+    }
     settle();
     // An access key presses its button for a tenth of a second before it clicks: a user is
     // never faster than that, so the walk waits for the click too.
@@ -745,9 +750,10 @@ void Walker::runAct(Act act, const Step* step) {
 }
 
 void Walker::pump() {
-    // The editor waits for the save note: the user goes on acting meanwhile, and these acts run
-    // inside the wait, as the user's would.
-    if (m_pumping || !waitingForNote())
+    // An act that waits for the save note in an event loop of its own: the user goes on acting
+    // meanwhile, and these acts run inside the wait, as the user's would. Once an act has
+    // returned, its own check comes before any further act.
+    if (m_pumping || !m_performing || !waitingForNote())
         return;
     m_pumping = true;
     while (m_failure.empty() && waitingForNote()) {
