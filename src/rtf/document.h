@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTextDocument>
+#include <QTextListFormat>
 
 #include <memory>
 
@@ -30,5 +31,11 @@ public:
 protected:
     QTextObject* createObject(const QTextFormat& format) override;
 };
+
+// The marker the toolkit shows for item `number` (from 1) of a list in `format`, in a paragraph
+// running in `direction`; empty for a bullet list. QTextList::itemText gives the same, but finds
+// the item's number by searching the whole list, so asking it of every item of a long list
+// (writing it, printing it) is quadratic.
+QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirection direction);
 
 } // namespace kt::rtf

@@ -4,6 +4,7 @@
 // writer_tables.cpp (the header: font, colour and list tables, and the document's defaults).
 
 #include "codepage.h"
+#include "document.h"
 #include "scripts.h"
 
 #include <QBuffer>
@@ -57,11 +58,6 @@ struct ListStyleInfo {
 
 // A list style's number format and, for a bullet list, its level text.
 ListStyleInfo styleInfo(QTextListFormat::Style style);
-
-// The marker the toolkit shows for item `number` (from 1) of a list in `format`, in a paragraph
-// running in `direction`; empty for a bullet list. QTextList::itemText gives the same, but finds
-// the item's number by searching the whole list, which makes writing a long list quadratic.
-QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirection direction);
 
 class Writer {
 public:

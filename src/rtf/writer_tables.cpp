@@ -90,6 +90,10 @@ int Writer::itemNumber(const QTextList* list, const QTextBlock& block) {
     return number;
 }
 
+} // namespace kt::rtf::detail
+
+namespace kt::rtf {
+
 namespace {
 
 QString roman(int n, bool upper) {
@@ -137,6 +141,10 @@ QString listMarker(const QTextListFormat& format, int number, Qt::LayoutDirectio
                                                                              : QStringLiteral(".");
     return direction == Qt::RightToLeft ? suffix + text + prefix : prefix + text + suffix;
 }
+
+} // namespace kt::rtf
+
+namespace kt::rtf::detail {
 
 void Writer::listTable() {
     if (m_lists.items().empty())

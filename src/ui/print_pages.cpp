@@ -5,15 +5,21 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QHash>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
+#include <QTextList>
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace kt::ui {
 namespace {
@@ -23,8 +29,107 @@ constexpr qreal kMarginInches = 2 / 2.54;
 constexpr qreal kLayoutDpi = 96;
 constexpr qreal kFooterPoints = 10;
 
-void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const QSizeF& page,
-               qreal margin, int number, int count) {
+// The numbers of the copy's numbered lists, drawn here rather than by the layout: the layout
+// numbers each marker it draws by searching the item's list from its front, which makes
+// printing a long list quadratic. Drawn where and as the layout draws them.
+class NumberMarkers {
+public:
+    // Takes the numbers off the copy's items (the layout leaves an item of no list style
+    // unmarked, its indent kept), keeping each one's text. Before the copy is laid out.
+    explicit NumberMarkers(QTextDocument& copy) {
+        QHash<const QTextList*, int> numbers;
+        QTextBlockFormat unmarked;
+        unmarked.setProperty(QTextFormat::ListStyle, QTextListFormat::ListStyleUndefined);
+        for (QTextBlock block = copy.begin(); block.isValid(); block = block.next()) {
+            const QTextList* list = block.textList();
+            if (!list)
+                continue;
+            const int number = ++numbers[list];
+            const QTextBlockFormat format = block.blockFormat();
+            // An item styled on its own, or drawn as a check box, is left to the layout.
+            if (format.hasProperty(QTextFormat::ListStyle) ||
+                format.marker() != QTextBlockFormat::MarkerType::NoMarker || !block.isVisible())
+                continue;
+            QString text = rtf::listMarker(list->format(), number, block.textDirection());
+            if (text.isEmpty())
+                continue; // a bullet: the layout draws it without counting
+            QTextCursor(block).mergeBlockFormat(unmarked);
+            m_markers.push_back({block, std::move(text), {}});
+        }
+    }
+
+    // Once the copy is laid out: where each marker's line is, in the order of the pages.
+    void place(const QAbstractTextDocumentLayout& layout) {
+        for (Marker& m : m_markers)
+            m.origin = layout.blockBoundingRect(m.block).topLeft();
+        std::stable_sort(m_markers.begin(), m_markers.end(), [](const Marker& a, const Marker& b) {
+            return a.origin.y() < b.origin.y();
+        });
+    }
+
+    // The markers of the items whose first line may show in `slice`.
+    void draw(QPainter& painter, const QAbstractTextDocumentLayout& layout, const QRectF& slice,
+              const QBrush& text) const {
+        // A first line is never taller than a page; one that starts on the page before can
+        // reach into this one.
+        const auto first =
+            std::lower_bound(m_markers.begin(), m_markers.end(), slice.top() - slice.height(),
+                             [](const Marker& m, qreal y) { return m.origin.y() < y; });
+        for (auto m = first; m != m_markers.end() && m->origin.y() < slice.bottom(); ++m)
+            drawOne(painter, layout.paintDevice(), *m, text);
+    }
+
+private:
+    struct Marker {
+        QTextBlock block;
+        QString text;
+        QPointF origin; // of the item's block on the strip of pages
+    };
+
+    static void drawOne(QPainter& painter, QPaintDevice* device, const Marker& m,
+                        const QBrush& text) {
+        const QTextLayout* lines = m.block.layout();
+        if (!lines || lines->lineCount() == 0)
+            return;
+        const QTextCharFormat format = m.block.charFormat();
+        const QFont font = device ? QFont(format.font(), device) : format.font();
+        const QFontMetrics metrics(font);
+        const Qt::LayoutDirection direction = m.block.textDirection();
+        const QRectF line = lines->lineAt(0).naturalTextRect();
+        QPointF at = m.origin.toPoint();
+        at += line.topLeft().toPoint();
+        if (direction == Qt::RightToLeft)
+            at.rx() += line.width();
+        const qreal space = metrics.horizontalAdvance(QLatin1Char(' '));
+        const qreal left = direction == Qt::LeftToRight
+                               ? at.x() - space - metrics.horizontalAdvance(m.text)
+                               : at.x() + space;
+
+        QTextLayout marker(m.text, font, device);
+        marker.setCacheEnabled(true);
+        QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute);
+        option.setTextDirection(direction);
+        marker.setTextOption(option);
+        marker.beginLayout();
+        if (QTextLine l = marker.createLine(); l.isValid())
+            l.setLeadingIncluded(true);
+        marker.endLayout();
+
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        QBrush pen = format.foreground();
+        if (pen == Qt::NoBrush)
+            pen = text;
+        painter.setPen(QPen(pen, 0));
+        marker.draw(&painter, QPointF(left, at.y()));
+        painter.restore();
+    }
+
+    std::vector<Marker> m_markers;
+};
+
+void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const NumberMarkers& markers,
+               const QSizeF& page, qreal margin, int number, int count) {
     // The laid-out copy is one long strip of pages; this page is its slice.
     const QRectF slice(0, (number - 1) * page.height(), page.width(), page.height());
     painter.save();
@@ -35,6 +140,7 @@ void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const QSi
     // Text without a colour of its own is black on paper, whatever the desktop's theme.
     context.palette.setColor(QPalette::Text, Qt::black);
     layout.draw(&painter, context);
+    markers.draw(painter, layout, slice, context.palette.text());
     painter.restore();
 
     painter.setPen(Qt::black);
@@ -47,6 +153,7 @@ void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const QSi
 bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int from, int to,
                 int copies, QString* error) {
     const std::unique_ptr<QTextDocument> copy = rtf::Document::copyOf(document);
+    NumberMarkers markers(*copy);
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     layout->setPaintDevice(&device);
     QTextFrameFormat frame = copy->rootFrame()->frameFormat();
@@ -55,6 +162,7 @@ bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int fr
     const QSizeF page(device.width(), device.height());
     copy->setPageSize(page);
     const int count = copy->pageCount();
+    markers.place(*layout);
 
     from = from > 0 ? from : 1;
     to = to > 0 ? std::min(to, count) : count;
@@ -81,7 +189,7 @@ bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int fr
                 *error = QStringLiteral("the printer took no further page");
                 return false;
             }
-            paintPage(painter, *layout, page, margin, number, count);
+            paintPage(painter, *layout, markers, page, margin, number, count);
         }
     }
     if (!painter.end()) {

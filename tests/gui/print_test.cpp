@@ -15,7 +15,10 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QTimer>
 
 #include <algorithm>
@@ -236,3 +239,46 @@ TEST_F(Print, TheDialogOffersThePdfFile) {
 }
 
 } // namespace
+
+// Numbered lists print with the toolkit's own numbers, each beside its item: nested lists of a
+// word processor, and a list long enough to run over pages.
+TEST_F(Print, ListItemsPrintWithTheirNumbers) {
+    const QString story = path(QStringLiteral("Lists.rtf"));
+    ASSERT_TRUE(QFile::copy(
+        QStringLiteral(KITHTALE_TEST_DATA_DIR "/rtf-corpus/lo-lists-nested.rtf"), story));
+    openEditor();
+    dialogs->answerMessage(MsgButton::No);
+    dialogs->answerOpen(story);
+    trigger("mnuFileOpen");
+    QTextCursor end(txt()->document());
+    end.movePosition(QTextCursor::End);
+    QTextListFormat roman;
+    roman.setStyle(QTextListFormat::ListUpperRoman);
+    roman.setNumberPrefix(QStringLiteral("("));
+    roman.setNumberSuffix(QStringLiteral(")"));
+    end.insertBlock();
+    end.createList(roman);
+    for (int i = 1; i <= 150; ++i)
+        end.insertText(QStringLiteral("a line of the long list\n").repeated(i < 150));
+
+    QStringList expected;
+    for (QTextBlock b = txt()->document()->begin(); b.isValid(); b = b.next())
+        if (const QTextList* list = b.textList();
+            list && list->format().style() <= QTextListFormat::ListDecimal)
+            expected << (list->itemText(b) + u' ' + b.text()).simplified();
+    ASSERT_GT(expected.size(), 150);
+
+    const QString pdf = path(QStringLiteral("Lists.pdf"));
+    printTo(pdf);
+    ASSERT_GT(pageCount(pdf), 2);
+    QStringList printed;
+    for (const QString& line :
+         tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+             .split(u'\n'))
+        printed << line.simplified();
+    qsizetype at = 0;
+    for (const QString& item : expected) {
+        at = printed.indexOf(item, at);
+        ASSERT_GE(at, 0) << "not printed in its place: " << item.toStdString();
+    }
+}
