@@ -54,29 +54,34 @@ public:
             if (text.isEmpty())
                 continue; // a bullet: the layout draws it without counting
             QTextCursor(block).mergeBlockFormat(unmarked);
-            m_markers.push_back({block, std::move(text), {}});
+            m_markers.push_back({block, std::move(text), {}, {}});
         }
     }
 
     // Once the copy is laid out: where each marker's line is, in the order of the pages.
     void place(const QAbstractTextDocumentLayout& layout) {
-        for (Marker& m : m_markers)
+        for (Marker& m : m_markers) {
             m.origin = layout.blockBoundingRect(m.block).topLeft();
+            if (const QTextLayout* lines = m.block.layout(); lines && lines->lineCount() > 0) {
+                const QRectF line = lines->lineAt(0).naturalTextRect();
+                m.line = line.translated(m.origin);
+                m_tallest = std::max(m_tallest, line.height());
+            }
+        }
         std::stable_sort(m_markers.begin(), m_markers.end(), [](const Marker& a, const Marker& b) {
-            return a.origin.y() < b.origin.y();
+            return a.line.top() < b.line.top();
         });
     }
 
-    // The markers of the items whose first line may show in `slice`.
-    void draw(QPainter& painter, const QAbstractTextDocumentLayout& layout, const QRectF& slice,
+    // The markers whose item's first line shows in `slice`.
+    void draw(QPainter& painter, QPaintDevice* device, const QRectF& slice,
               const QBrush& text) const {
-        // A first line is never taller than a page; one that starts on the page before can
-        // reach into this one.
         const auto first =
-            std::lower_bound(m_markers.begin(), m_markers.end(), slice.top() - slice.height(),
-                             [](const Marker& m, qreal y) { return m.origin.y() < y; });
-        for (auto m = first; m != m_markers.end() && m->origin.y() < slice.bottom(); ++m)
-            drawOne(painter, layout.paintDevice(), *m, text);
+            std::lower_bound(m_markers.begin(), m_markers.end(), slice.top() - m_tallest,
+                             [](const Marker& m, qreal y) { return m.line.top() < y; });
+        for (auto m = first; m != m_markers.end() && m->line.top() < slice.bottom(); ++m)
+            if (m->line.bottom() > slice.top())
+                drawOne(painter, device, *m, text);
     }
 
 private:
@@ -84,6 +89,7 @@ private:
         QTextBlock block;
         QString text;
         QPointF origin; // of the item's block on the strip of pages
+        QRectF line;    // its first line there; empty when it has none
     };
 
     static void drawOne(QPainter& painter, QPaintDevice* device, const Marker& m,
@@ -126,6 +132,7 @@ private:
     }
 
     std::vector<Marker> m_markers;
+    qreal m_tallest = 0;
 };
 
 void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const NumberMarkers& markers,
@@ -140,7 +147,7 @@ void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const Num
     // Text without a colour of its own is black on paper, whatever the desktop's theme.
     context.palette.setColor(QPalette::Text, Qt::black);
     layout.draw(&painter, context);
-    markers.draw(painter, layout, slice, context.palette.text());
+    markers.draw(painter, layout.paintDevice(), slice, context.palette.text());
     painter.restore();
 
     painter.setPen(Qt::black);
@@ -153,6 +160,8 @@ void paintPage(QPainter& painter, QAbstractTextDocumentLayout& layout, const Num
 bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int from, int to,
                 int copies, QString* error) {
     const std::unique_ptr<QTextDocument> copy = rtf::Document::copyOf(document);
+    // Laid out once, in pages of the device, when all of it is set.
+    copy->setLayoutEnabled(false);
     NumberMarkers markers(*copy);
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     layout->setPaintDevice(&device);
@@ -161,6 +170,7 @@ bool paintPages(const QTextDocument& document, QPagedPaintDevice& device, int fr
     copy->rootFrame()->setFrameFormat(frame);
     const QSizeF page(device.width(), device.height());
     copy->setPageSize(page);
+    copy->setLayoutEnabled(true);
     const int count = copy->pageCount();
     markers.place(*layout);
 
