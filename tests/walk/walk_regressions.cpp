@@ -110,6 +110,20 @@ TEST(WalkRegression, PastingUnderTheSaveNoteThenSaving) {
     });
 }
 
+// A key pressed on the version window while the editor was the active one opened the editor's
+// Edit menu: the walk pressed keys on a window without bringing it to the front, and access keys
+// belong to the active window.
+TEST(WalkRegression, AKeyOnTheVersionWindowLeftOverTheEditor) {
+    expectReplays({
+        {"click", "frmSplash/cmdEnter", "", {}},
+        {"click", "frmMain/cmdInfo", "", {}},
+        {"click", "frmInfo/Label2", "", {}},
+        {"click", "frmInfo/cmdClose", "", {}},
+        {"click", "frmMain/lblSave", "", {"msg:Ok"}},
+        {"key", "frmVersionHx", "Alt+E", {}},
+    });
+}
+
 // KITHTALE_WALK_REPLAY names a file of acts (as a failing walk leaves them beside the test) to
 // replay here, in the debugger's reach.
 TEST(WalkReplay, ActsFromAFile) {

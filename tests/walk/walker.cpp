@@ -794,7 +794,12 @@ void Walker::perform(const Act& act) {
             return;
         }
         const QKeyCombination k = sequence[0];
-        // A key pressed on a window goes to whatever has the focus there.
+        // A key pressed on a window goes to whatever has the focus there, once the user has
+        // brought the window to the front: shortcuts and access keys belong to the active one.
+        if (w->isWindow() && QApplication::activeWindow() != w) {
+            w->activateWindow();
+            settle();
+        }
         QWidget* to = w->isWindow() && w->focusWidget() ? w->focusWidget() : w;
         QTest::keyClick(to, k.key(), k.keyboardModifiers());
     } else if (act.what == "type") {
