@@ -58,19 +58,18 @@ public:
         }
     }
 
-    // Once the copy is laid out: where each marker's line is, in the order of the pages.
+    // Once the copy is laid out: where each marker's line is, in the order of the pages. An item
+    // with no line shows no marker.
     void place(const QAbstractTextDocumentLayout& layout) {
+        std::erase_if(m_markers,
+                      [](const Marker& m) { return m.block.layout()->lineCount() == 0; });
         for (Marker& m : m_markers) {
             m.origin = layout.blockBoundingRect(m.block).topLeft();
-            if (const QTextLayout* lines = m.block.layout(); lines && lines->lineCount() > 0) {
-                const QRectF line = lines->lineAt(0).naturalTextRect();
-                m.line = line.translated(m.origin);
-                m_tallest = std::max(m_tallest, line.height());
-            }
+            m.line = m.block.layout()->lineAt(0).naturalTextRect();
+            m_tallest = std::max(m_tallest, m.line.height());
         }
-        std::stable_sort(m_markers.begin(), m_markers.end(), [](const Marker& a, const Marker& b) {
-            return a.line.top() < b.line.top();
-        });
+        std::stable_sort(m_markers.begin(), m_markers.end(),
+                         [](const Marker& a, const Marker& b) { return a.top() < b.top(); });
     }
 
     // The markers whose item's first line shows in `slice`.
@@ -78,9 +77,9 @@ public:
               const QBrush& text) const {
         const auto first =
             std::lower_bound(m_markers.begin(), m_markers.end(), slice.top() - m_tallest,
-                             [](const Marker& m, qreal y) { return m.line.top() < y; });
-        for (auto m = first; m != m_markers.end() && m->line.top() < slice.bottom(); ++m)
-            if (m->line.bottom() > slice.top())
+                             [](const Marker& m, qreal y) { return m.top() < y; });
+        for (auto m = first; m != m_markers.end() && m->top() < slice.bottom(); ++m)
+            if (m->top() + m->line.height() > slice.top())
                 drawOne(painter, device, *m, text);
     }
 
@@ -89,23 +88,21 @@ private:
         QTextBlock block;
         QString text;
         QPointF origin; // of the item's block on the strip of pages
-        QRectF line;    // its first line there; empty when it has none
+        QRectF line;    // its first line, within the block
+        qreal top() const { return origin.y() + line.top(); }
     };
 
     static void drawOne(QPainter& painter, QPaintDevice* device, const Marker& m,
                         const QBrush& text) {
-        const QTextLayout* lines = m.block.layout();
-        if (!lines || lines->lineCount() == 0)
-            return;
         const QTextCharFormat format = m.block.charFormat();
         const QFont font = device ? QFont(format.font(), device) : format.font();
         const QFontMetrics metrics(font);
         const Qt::LayoutDirection direction = m.block.textDirection();
-        const QRectF line = lines->lineAt(0).naturalTextRect();
+        // Rounded as the layout rounds its own markers.
         QPointF at = m.origin.toPoint();
-        at += line.topLeft().toPoint();
+        at += m.line.topLeft().toPoint();
         if (direction == Qt::RightToLeft)
-            at.rx() += line.width();
+            at.rx() += m.line.width();
         const qreal space = metrics.horizontalAdvance(QLatin1Char(' '));
         const qreal left = direction == Qt::LeftToRight
                                ? at.x() - space - metrics.horizontalAdvance(m.text)
