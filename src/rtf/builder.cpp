@@ -4,7 +4,6 @@
 #include "format_keys.h"
 
 // The paragraphs are inserted straight into the document's piece table.
-#include <QtGui/private/qtextcursor_p.h>
 #include <QtGui/private/qtextdocument_p.h>
 
 #include <QTextBlock>
@@ -16,21 +15,6 @@
 #include <limits>
 
 namespace kt::rtf::detail {
-
-namespace {
-
-// The piece table moves every cursor of the document after each insertion, walking its set of
-// cursors, whose table has 128 places however few it holds: that walk cost more than the
-// insertion itself. A paragraph's insertions hold it back and move the cursors once; the set
-// has no public access, which an explicit instantiation may name.
-using CursorSet = QSet<QTextCursorPrivate*>;
-template <CursorSet QTextDocumentPrivate::*Member> struct CursorsOf {
-    friend CursorSet& cursorsOf(QTextDocumentPrivate& d) { return d.*Member; }
-};
-template struct CursorsOf<&QTextDocumentPrivate::cursors>;
-CursorSet& cursorsOf(QTextDocumentPrivate& d);
-
-} // namespace
 
 DocumentBuilder::DocumentBuilder(QTextDocument& document)
     : m_cursor(&document), m_piece(QTextDocumentPrivate::get(&document)) {
@@ -138,9 +122,10 @@ void DocumentBuilder::text(QStringView text, const QTextCharFormat& format, int 
         m_run += text;
         return;
     }
-    if (m_spans.empty() || m_spans.back().formatId != formatId) {
+    if (m_spans.empty() || m_spanFormatId != formatId) {
         m_lastRunFormat = formatIndex(format, formatId);
-        m_spans.push_back({0, m_lastRunFormat, formatId});
+        m_spans.push_back({0, m_lastRunFormat});
+        m_spanFormatId = formatId;
     }
     m_spans.back().length += text.size();
     m_paragraphText += text;
@@ -154,7 +139,8 @@ void DocumentBuilder::image(const QTextImageFormat& format, bool inTable) {
             Run{QString(QChar::ObjectReplacementCharacter), format, -1});
         return;
     }
-    m_spans.push_back({1, formatIndex(format, -1), -1});
+    m_spans.push_back({1, formatIndex(format, -1)});
+    m_spanFormatId = -1;
     m_paragraphText += QChar::ObjectReplacementCharacter;
 }
 
@@ -219,9 +205,8 @@ void DocumentBuilder::insertThroughCursor(const ParagraphProps* props,
                                                      ? QTextCharFormat()
                                                      : formats->charFormat(m_newBlockFormat));
     qsizetype at = 0;
-    for (const Span& span : m_spans) {
-        m_cursor.insertText(m_paragraphText.mid(at, span.length),
-                            formats->charFormat(span.formatIndex));
+    for (const PieceRun& span : m_spans) {
+        m_cursor.insertText(m_paragraphText.mid(at, span.length), formats->charFormat(span.format));
         at += span.length;
     }
     if (!props)
@@ -256,22 +241,12 @@ void DocumentBuilder::insertParagraph(const ParagraphProps* props,
         m_piece->blockCursorAdjustment = true;
         m_piece->insertBlock(end, formats->indexForFormat(block),
                              formats->indexForFormat(*markFormat));
-        // The end is counted here: the piece table finds its length by a walk down its tree.
-        int at = end + 1;
-        for (const Span& span : m_spans) {
-            m_piece->insert(
-                at, QString::fromRawData(m_paragraphText.constData() + (at - end - 1), span.length),
-                span.formatIndex);
-            at += static_cast<int>(span.length);
-        }
+        insertRuns(*m_piece, end + 1, m_paragraphText, m_spans);
         m_piece->blockCursorAdjustment = held;
         // Everything went in at the end: one move of the whole length is what each insertion's
         // own move would have added up to.
         if (!held)
-            for (QTextCursorPrivate* cursor : cursorsOf(*m_piece))
-                if (cursor->adjustPosition(end, at - end, QTextUndoCommand::MoveCursor) ==
-                    QTextCursorPrivate::CursorMoved)
-                    cursor->changed = true;
+            moveCursorsAfterInsert(*m_piece, end, static_cast<int>(m_paragraphText.size()) + 1);
     }
     m_paragraphText.resize(0);
     m_spans.clear();

@@ -7,6 +7,8 @@
 #include <QTextImageFormat>
 #include <QTextListFormat>
 
+#include "piece_table.h"
+
 #include <map>
 #include <utility>
 #include <vector>
@@ -72,13 +74,6 @@ private:
         QTextCharFormat format;
         int formatId = -1; // -1: an image
     };
-    // A run of the paragraph being collected outside tables: its length in that paragraph's
-    // text and its format's index in the document's format collection.
-    struct Span {
-        qsizetype length = 0;
-        int formatIndex = 0;
-        int formatId = -1; // -1: an image
-    };
     struct Paragraph {
         std::vector<Run> runs;
         ParagraphProps props;
@@ -129,8 +124,11 @@ private:
     // The paragraph being collected outside tables: its text and runs, whether its block is
     // still to be made (else it is the document's last block, which exists already) and the
     // character format that block is made with: the last run's before it (-1: none yet).
+    // Its runs: their lengths in that text and their formats' indices in the document's format
+    // collection; the reader's id of the last run's format (-1: an image).
     QString m_paragraphText;
-    std::vector<Span> m_spans;
+    std::vector<PieceRun> m_spans;
+    int m_spanFormatId = -1;
     bool m_newBlock = false;
     int m_newBlockFormat = -1;
     int m_lastRunFormat = -1;
