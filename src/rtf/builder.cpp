@@ -22,6 +22,10 @@ DocumentBuilder::DocumentBuilder(QTextDocument& document)
     m_cursor.beginEditBlock();
 }
 
+void DocumentBuilder::reserveText(qsizetype bytes) {
+    detail::reserveText(*m_piece, bytes);
+}
+
 DocumentBuilder::Cell& DocumentBuilder::currentCell() {
     if (m_rows.empty())
         m_rows.emplace_back();
@@ -310,6 +314,7 @@ void DocumentBuilder::finish(const ParagraphProps& props, const QTextCharFormat&
         if (!m_pendingBlock && !m_spans.empty())
             applyParagraph(props, markFormat);
     }
+    squeezeText(*m_piece);
     m_cursor.endEditBlock();
 }
 

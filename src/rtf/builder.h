@@ -50,6 +50,8 @@ enum MergeFlag { MergeFirst = 1, MergeNext = 2, MergeVFirst = 4, MergeVNext = 8 
 class DocumentBuilder {
 public:
     explicit DocumentBuilder(QTextDocument& document);
+    // Room for the text of a file of this many bytes, which holds no more characters than that.
+    void reserveText(qsizetype bytes);
 
     // formatId names the format: equal ids are equal formats.
     void text(QStringView text, const QTextCharFormat& format, int formatId, bool inTable);

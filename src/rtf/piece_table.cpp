@@ -56,8 +56,10 @@ bool isBlockSeparator(QChar c) {
 }
 
 // Links a new node of the given length into the tree just before node x, as the tree's own
-// insertion does once its search from the root has found that place.
-uint linkBefore(FragmentTree& tree, uint x, quint32 length) {
+// insertion does once its search from the root has found that place. last: x is the tree's last
+// node, so no node above it holds it, or the new node, in its left subtree; the counts are then
+// mended up to x only, sparing a walk to the root that misses the caches at every step.
+uint linkBefore(FragmentTree& tree, uint x, quint32 length, bool last) {
     const uint z = (tree.*member(NewNode{}))(); // may move every node
     QTextFragmentData& node = tree.F(z);
     node.left = node.right = 0;
@@ -78,6 +80,8 @@ uint linkBefore(FragmentTree& tree, uint x, quint32 length) {
         const uint p = tree.F(child).parent;
         if (tree.F(p).left == child)
             tree.F(p).size_left_array[0] += length;
+        if (last && p == x)
+            break;
         child = p;
     }
     (tree.*member(Rebalance{}))(z);
@@ -115,6 +119,8 @@ void insertRuns(QTextDocumentPrivate& d, int pos, QStringView text,
     const qsizetype start = buffer.size();
     buffer.append(text);
     FragmentTree& tree = fragments.*member(Tree{});
+    // Turns of the tree keep the order of its nodes: the last stays last.
+    const bool last = !fragments.next(x);
     qsizetype at = 0;
     for (size_t i = 0; i < runs.size();) {
         if (runs[i].length == 0) {
@@ -127,13 +133,23 @@ void insertRuns(QTextDocumentPrivate& d, int pos, QStringView text,
         qsizetype length = 0;
         for (; i < runs.size() && (runs[i].format == format || runs[i].length == 0); ++i)
             length += runs[i].length;
-        QTextFragmentData* node = tree.fragment(linkBefore(tree, x, static_cast<quint32>(length)));
+        QTextFragmentData* node =
+            tree.fragment(linkBefore(tree, x, static_cast<quint32>(length), last));
         node->format = format;
         node->stringPosition = static_cast<int>(start + at);
         at += length;
     }
     blocks.setSize(block, static_cast<int>(blocks.size(block) + at));
     (d.*member(NoteChange{}))(pos, static_cast<int>(at), QTextUndoCommand::MoveCursor);
+}
+
+void reserveText(QTextDocumentPrivate& d, qsizetype characters) {
+    QString& buffer = d.*member(Text{});
+    buffer.reserve(buffer.size() + characters);
+}
+
+void squeezeText(QTextDocumentPrivate& d) {
+    (d.*member(Text{})).squeeze();
 }
 
 void moveCursorsAfterInsert(QTextDocumentPrivate& d, int pos, int length) {

@@ -24,6 +24,11 @@ struct PieceRun {
 // for each, which cost more than everything else in reading a file.
 void insertRuns(QTextDocumentPrivate& d, int pos, QStringView text, std::span<const PieceRun> runs);
 
+// Room in the document's text buffer for this many more characters, so that it is not copied
+// to a larger one again and again as it fills; squeezeText gives back what was not used.
+void reserveText(QTextDocumentPrivate& d, qsizetype characters);
+void squeezeText(QTextDocumentPrivate& d);
+
 // The cursors of the document, moved by a caller that held their moves back.
 void moveCursorsAfterInsert(QTextDocumentPrivate& d, int pos, int length);
 

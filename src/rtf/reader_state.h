@@ -229,7 +229,9 @@ struct FormatCache {
 class Reader {
 public:
     Reader(QByteArrayView data, QTextDocument& document)
-        : m_tokens(data), m_document(document), m_builder(document) {}
+        : m_tokens(data), m_document(document), m_builder(document) {
+        m_builder.reserveText(data.size());
+    }
 
     void run();
 

@@ -87,9 +87,8 @@ QList<std::pair<QString, int>> fragments(const QTextDocument& doc) {
 }
 
 TEST(RtfPieceTable, RunsLinkedInDirectlyEqualRunsInsertedOneByOne) {
-    // The same paragraphs of random runs (neighbours of one format and empty runs among them),
-    // linked in directly where the document keeps no history and inserted run by run where it
-    // does.
+    // The same random runs (neighbours of one format and empty runs among them), linked in
+    // directly where the document keeps no history and inserted run by run where it does.
     QTextDocument direct;
     QTextDocument stepwise;
     for (QTextDocument* doc : {&direct, &stepwise}) {
@@ -106,8 +105,13 @@ TEST(RtfPieceTable, RunsLinkedInDirectlyEqualRunsInsertedOneByOne) {
         QTextCursor cursor(doc);
         cursor.beginEditBlock();
         for (int p = 0; p < 2000; ++p) {
-            const int end = d->length() - 1;
-            d->insertBlock(end, collection->indexForFormat(QTextBlockFormat()), formats[0]);
+            // Mostly a new paragraph at the end; now and then runs at the start of a paragraph
+            // further up.
+            int at = d->length() - 1;
+            if (p % 7 == 3)
+                at = doc->findBlockByNumber(random.bounded(doc->blockCount())).position();
+            else
+                d->insertBlock(at++, collection->indexForFormat(QTextBlockFormat()), formats[0]);
             QString text;
             std::vector<kt::rtf::detail::PieceRun> runs;
             for (int r = random.bounded(0, 10); r > 0; --r) {
@@ -116,7 +120,7 @@ TEST(RtfPieceTable, RunsLinkedInDirectlyEqualRunsInsertedOneByOne) {
                     text += QChar(u'a' + random.bounded(26));
                 runs.push_back({length, formats[random.bounded(3)]});
             }
-            kt::rtf::detail::insertRuns(*d, end + 1, text, runs);
+            kt::rtf::detail::insertRuns(*d, at, text, runs);
         }
         cursor.endEditBlock();
         EXPECT_EQ(treeFaults(d->fragmentMap()), "");
