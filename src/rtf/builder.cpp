@@ -23,7 +23,9 @@ DocumentBuilder::DocumentBuilder(QTextDocument& document)
 }
 
 void DocumentBuilder::reserveText(qsizetype bytes) {
-    detail::reserveText(*m_piece, bytes);
+    // Only address space until written; beyond this the buffer grows as it fills.
+    constexpr qsizetype kMostReserved = qsizetype(1) << 26;
+    detail::reserveText(*m_piece, std::min(bytes, kMostReserved));
 }
 
 DocumentBuilder::Cell& DocumentBuilder::currentCell() {
