@@ -58,7 +58,7 @@ bool isBlockSeparator(QChar c) {
 // Links a new node of the given length into the tree just before node x, as the tree's own
 // insertion does once its search from the root has found that place. last: x is the tree's last
 // node, so no node above it holds it, or the new node, in its left subtree; the counts are then
-// mended up to x only, sparing a walk to the root that misses the caches at every step.
+// mended up to x only, sparing a walk to the root for every run.
 uint linkBefore(FragmentTree& tree, uint x, quint32 length, bool last) {
     const uint z = (tree.*member(NewNode{}))(); // may move every node
     QTextFragmentData& node = tree.F(z);
@@ -139,6 +139,8 @@ void insertRuns(QTextDocumentPrivate& d, int pos, QStringView text,
         node->stringPosition = static_cast<int>(start + at);
         at += length;
     }
+    if (at == 0)
+        return; // as the piece table's own insertion of nothing
     blocks.setSize(block, static_cast<int>(blocks.size(block) + at));
     (d.*member(NoteChange{}))(pos, static_cast<int>(at), QTextUndoCommand::MoveCursor);
 }
