@@ -273,7 +273,8 @@ int main(int argc, char** argv) {
     QTemporaryDir temporary;
     if (out.isEmpty())
         out = temporary.path();
-    const QDir dir(out);
+    // Absolute, as the word processor's profile is named by a file URL.
+    const QDir dir(QDir(out).absolutePath());
     for (const char* sub : {"html", "ours", "in", "out", "failures", "profile"})
         dir.mkpath(QLatin1String(sub));
     const QByteArray png = picture();
